@@ -1,0 +1,17 @@
+// GDI: device contexts and display facts.
+#pragma once
+
+#include "win32_types.h"
+
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define NUMCOLORS 24
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#define SIZEPALETTE 104
+
+HOSTAPI HDC WINAPI GetDC(HWND window);
+HOSTAPI int WINAPI ReleaseDC(HWND window, HDC dc);
+HOSTAPI int WINAPI GetDeviceCaps(HDC dc, int index);
