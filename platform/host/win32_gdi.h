@@ -3,6 +3,7 @@
 
 #include "win32_types.h"
 
+#define DRIVERVERSION 0
 #define HORZRES 8
 #define VERTRES 10
 #define BITSPIXEL 12
@@ -11,6 +12,7 @@
 #define LOGPIXELSX 88
 #define LOGPIXELSY 90
 #define SIZEPALETTE 104
+#define VREFRESH 116
 
 HOSTAPI HDC WINAPI GetDC(HWND window);
 HOSTAPI int WINAPI ReleaseDC(HWND window, HDC dc);
