@@ -1,0 +1,28 @@
+// The two DAT-to-handler tables and the walk through them.
+#include "source/condition_codes.h"
+#include "source/diagnostic_log.h"
+#include "source/identity.h"
+#include "source/triplet.h"
+
+const DispatchEntry ControlDispatchTable[] = {
+    {DAT_IDENTITY, HandleIdentity},
+    {DAT_STATUS, HandleStatus},
+    {DAT_NULL, nullptr},
+};
+
+const DispatchEntry ImageDispatchTable[] = {
+    {DAT_NULL, nullptr},
+};
+
+TW_UINT16 DispatchTriplet(const Triplet& triplet, const DispatchEntry* table) {
+  DiagnosticLog log;
+  log.Write("Dispatching %s / DAT_%x / MSG_%x \n",
+            triplet.DG == DG_CONTROL ? "DG_CONTROL" : "DG_IMAGE", unsigned(triplet.DAT),
+            unsigned(triplet.MSG));
+  for (const DispatchEntry* row = table; row->handler != nullptr; ++row) {
+    if (row->DAT == triplet.DAT) return row->handler(triplet);
+  }
+  SetConditionCode("General failure in dispatcher of DG_CONTROL or DG_IMAGE.   ",
+                   TWCC_BADPROTOCOL);
+  return TWRC_FAILURE;
+}
