@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the host suites, then the check of
+# the 32-bit Windows module (it links, and it exports exactly DS_Entry).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-dependencies.sh
+
+echo "== host build and tests"
+cmake --preset host >/dev/null
+cmake --build --preset host -j2
+ctest --preset host -j1
+
+echo "== 32-bit Windows module"
+bash scripts/check-windows-build.sh
