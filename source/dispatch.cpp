@@ -1,4 +1,5 @@
 // The two DAT-to-handler tables and the walk through them.
+#include "capabilities/capability_handlers.h"
 #include "source/condition_codes.h"
 #include "source/diagnostic_log.h"
 #include "source/identity.h"
@@ -6,6 +7,7 @@
 
 const DispatchEntry ControlDispatchTable[] = {
     {DAT_IDENTITY, HandleIdentity},
+    {DAT_CAPABILITY, HandleCapability},
     {DAT_STATUS, HandleStatus},
     {DAT_NULL, nullptr},
 };
