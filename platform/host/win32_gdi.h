@@ -17,3 +17,27 @@
 HOSTAPI HDC WINAPI GetDC(HWND window);
 HOSTAPI int WINAPI ReleaseDC(HWND window, HDC dc);
 HOSTAPI int WINAPI GetDeviceCaps(HDC dc, int index);
+
+// Device-independent bitmaps: the header and colour table entries of a DIB.
+#define BI_RGB 0L
+
+struct BITMAPINFOHEADER {
+  DWORD biSize;
+  LONG biWidth;
+  LONG biHeight;
+  WORD biPlanes;
+  WORD biBitCount;
+  DWORD biCompression;
+  DWORD biSizeImage;
+  LONG biXPelsPerMeter;
+  LONG biYPelsPerMeter;
+  DWORD biClrUsed;
+  DWORD biClrImportant;
+};
+
+struct RGBQUAD {
+  BYTE rgbBlue;
+  BYTE rgbGreen;
+  BYTE rgbRed;
+  BYTE rgbReserved;
+};
