@@ -91,3 +91,23 @@ function(twain_add_module_resources target rc_file)
                         "LINKER:--export-dynamic-symbol=HostModuleResourcesSize")
   endif()
 endfunction()
+
+# twain_module_exports(<target> <symbol>...): a module exports exactly these
+# C symbols and its resource block, as a .def file makes a Windows DLL export
+# only its EXPORTS. On the host a version script hides everything else,
+# including the weak C++ library instantiations that hidden visibility leaves
+# exported; on Windows the module's .def file does the job and this is a no-op.
+function(twain_module_exports target)
+  if(WIN32)
+    return()
+  endif()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_exports.map)
+  set(globals "")
+  foreach(symbol IN LISTS ARGN ITEMS HostModuleResources HostModuleResourcesSize)
+    string(APPEND globals "    ${symbol};\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${script}
+       CONTENT "/* Generated: the exports of ${target}. */\n{\n  global:\n${globals}  local: *;\n};\n")
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${script}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
+endfunction()
