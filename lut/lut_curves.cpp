@@ -1,5 +1,6 @@
 #include "lut/lut_curves.h"
 
+#include <iterator>
 #include <new>
 
 #include "source/diagnostic_log.h"
