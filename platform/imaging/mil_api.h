@@ -64,3 +64,9 @@ typedef void(MFTYPE* MbufSaveProc)(const char* fileName, MIL_ID buffer);
 
 typedef void(MFTYPE* MgenLutRampProc)(MIL_ID lut, MIL_INT startIndex, double startValue,
                                       MIL_INT endIndex, double endValue);
+
+// A function hooked to a digitizer with MdigHookFunction: called after every
+// frame the digitizer completes, with the hook type, the digitizer id and the
+// user data given at hooking.
+typedef MIL_INT(MFTYPE* MIL_DIG_HOOK_FUNCTION_PTR)(MIL_INT hookType, MIL_ID eventId,
+                                                   void* userData);

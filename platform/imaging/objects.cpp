@@ -1,0 +1,158 @@
+// The simulator's single state, and the release of objects with everything
+// below them: an application owns its systems, a system its digitizers,
+// displays and buffers, a buffer its band children.
+#include "sim_testing.h"
+#include "exports.h"
+#include "simulator.h"
+
+namespace sim {
+
+Simulator& State() {
+  static Simulator simulator;
+  return simulator;
+}
+
+// Unloading the module ends every grab thread before the code goes away.
+Simulator::~Simulator() {
+  Lock lock(mutex);
+  ReleaseEverything(lock);
+}
+
+void HaltGrab(Lock& lock, MIL_ID id) {
+  Simulator& sim = State();
+  Digitizer* digitizer = Find(sim.digitizers, id);
+  if (digitizer == nullptr) return;
+  digitizer->grabbing = false;
+  digitizer->grabBuffer = 0;
+  if (!digitizer->grabThread.joinable()) return;
+  ++digitizer->grabGeneration;
+  sim.wake.notify_all();
+  std::thread thread = std::move(digitizer->grabThread);
+  if (thread.get_id() == std::this_thread::get_id()) {
+    // A hook function halts its own grab: the thread ends when the hook
+    // returns, as it no longer holds the current generation.
+    thread.detach();
+    return;
+  }
+  lock.unlock();
+  thread.join();
+  lock.lock();
+}
+
+void ReleaseDigitizer(Lock& lock, MIL_ID id) {
+  Simulator& sim = State();
+  HaltGrab(lock, id);
+  sim.digitizers.erase(id);
+}
+
+void ReleaseDisplay(MIL_ID id) { State().displays.erase(id); }
+
+bool ReleaseBuffer(Lock& lock, MIL_ID id) {
+  Simulator& sim = State();
+  bool halted = false;
+  std::vector<MIL_ID> children;
+  for (const auto& entry : sim.buffers) {
+    if (entry.second->parent == id) children.push_back(entry.first);
+  }
+  for (MIL_ID child : children) halted |= ReleaseBuffer(lock, child);
+
+  std::vector<MIL_ID> grabbing;
+  for (const auto& entry : sim.digitizers) {
+    if (entry.second->grabbing && entry.second->grabBuffer == id) grabbing.push_back(entry.first);
+  }
+  for (MIL_ID digitizer : grabbing) {
+    HaltGrab(lock, digitizer);
+    halted = true;
+  }
+  for (auto& entry : sim.displays) {
+    Display& display = *entry.second;
+    if (display.selected && display.image == id) {
+      display.selected = false;
+      display.image = 0;
+      display.window = nullptr;
+    }
+  }
+  Buffer* buffer = Find(sim.buffers, id);
+  if (buffer != nullptr && buffer->grabMemory) sim.grabMemoryUsed -= buffer->size;
+  sim.buffers.erase(id);
+  return halted;
+}
+
+void ReleaseSystem(Lock& lock, MIL_ID id) {
+  Simulator& sim = State();
+  std::vector<MIL_ID> ids;
+  for (const auto& entry : sim.digitizers) {
+    if (entry.second->system == id) ids.push_back(entry.first);
+  }
+  for (MIL_ID digitizer : ids) ReleaseDigitizer(lock, digitizer);
+  ids.clear();
+  for (const auto& entry : sim.displays) {
+    if (entry.second->system == id) ids.push_back(entry.first);
+  }
+  for (MIL_ID display : ids) ReleaseDisplay(display);
+  ids.clear();
+  for (const auto& entry : sim.buffers) {
+    if (entry.second->system == id && entry.second->parent == 0) ids.push_back(entry.first);
+  }
+  for (MIL_ID buffer : ids) ReleaseBuffer(lock, buffer);
+  sim.systems.erase(id);
+}
+
+void ReleaseApplication(Lock& lock, MIL_ID id) {
+  Simulator& sim = State();
+  std::vector<MIL_ID> ids;
+  for (const auto& entry : sim.systems) {
+    if (entry.second->application == id) ids.push_back(entry.first);
+  }
+  for (MIL_ID system : ids) ReleaseSystem(lock, system);
+  sim.applications.erase(id);
+}
+
+void ReleaseEverything(Lock& lock) {
+  Simulator& sim = State();
+  std::vector<MIL_ID> ids;
+  for (const auto& entry : sim.applications) ids.push_back(entry.first);
+  for (MIL_ID application : ids) ReleaseApplication(lock, application);
+}
+
+}  // namespace sim
+
+using namespace sim;
+
+MILAPI void SimReset(void) {
+  Simulator& sim = State();
+  Lock lock(sim.mutex);
+  ReleaseEverything(lock);
+  ResetConfiguration(sim);
+  sim.nextId = 1;
+  sim.callLog.clear();
+  sim.errorCount = 0;
+}
+
+MILAPI int32_t SimObjectCount(int32_t kind) {
+  Simulator& sim = State();
+  Lock lock(sim.mutex);
+  switch (kind) {
+    case SIM_ALL_OBJECTS:
+      return static_cast<int32_t>(sim.applications.size() + sim.systems.size() +
+                                  sim.digitizers.size() + sim.displays.size() +
+                                  sim.buffers.size());
+    case SIM_APPLICATIONS:
+      return static_cast<int32_t>(sim.applications.size());
+    case SIM_SYSTEMS:
+      return static_cast<int32_t>(sim.systems.size());
+    case SIM_DIGITIZERS:
+      return static_cast<int32_t>(sim.digitizers.size());
+    case SIM_DISPLAYS:
+      return static_cast<int32_t>(sim.displays.size());
+    case SIM_BUFFERS:
+      return static_cast<int32_t>(sim.buffers.size());
+  }
+  return 0;
+}
+
+MILAPI uint64_t SimGrabMemoryUsed(void) {
+  Simulator& sim = State();
+  Lock lock(sim.mutex);
+  return sim.grabMemoryUsed;
+}
