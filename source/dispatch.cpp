@@ -4,6 +4,7 @@
 #include "source/diagnostic_log.h"
 #include "source/identity.h"
 #include "source/triplet.h"
+#include "transfer/transfer_handlers.h"
 
 const DispatchEntry ControlDispatchTable[] = {
     {DAT_IDENTITY, HandleIdentity},
@@ -13,6 +14,11 @@ const DispatchEntry ControlDispatchTable[] = {
 };
 
 const DispatchEntry ImageDispatchTable[] = {
+    {DAT_IMAGEINFO, HandleImageInfo},
+    {DAT_IMAGELAYOUT, HandleImageLayout},
+    {DAT_IMAGEMEMXFER, HandleImageMemXfer},
+    {DAT_IMAGENATIVEXFER, HandleImageNativeXfer},
+    {DAT_IMAGEFILEXFER, HandleImageFileXfer},
     {DAT_NULL, nullptr},
 };
 
