@@ -55,6 +55,26 @@ TW_UINT8* AllocateLocked(size_t bytes, TW_HANDLE* container) {
   return data;
 }
 
+// Allocates and locks the block of an enumeration or an array, writes
+// ItemType and NumItems (both kinds keep them at the same place) and copies
+// the items after the header. Null, with nothing allocated, when the item
+// type has no size, the size does not fit or memory is exhausted.
+TW_UINT8* AllocateList(size_t header, TW_UINT32 numItems, TW_UINT16 itemType, const void* items,
+                       TW_HANDLE* container) {
+  *container = nullptr;
+  size_t size = ItemSize(itemType);
+  if (size == 0) return nullptr;
+  size_t bytes = ListBlockSize(header, numItems, size);
+  if (bytes == 0) return nullptr;
+  TW_UINT8* data = AllocateLocked(bytes, container);
+  if (data == nullptr) return nullptr;
+  TW_ARRAY* list = reinterpret_cast<TW_ARRAY*>(data);
+  list->ItemType = itemType;
+  list->NumItems = numItems;
+  if (numItems > 0) memcpy(data + header, items, size_t(numItems) * size);
+  return data;
+}
+
 TW_UINT16 ReadUint16(const TW_UINT8* at) {
   TW_UINT16 value;
   memcpy(&value, at, sizeof value);
@@ -142,35 +162,19 @@ TW_HANDLE BuildOneValue(TW_UINT16 itemType, const void* value) {
 
 TW_HANDLE BuildEnumeration(TW_UINT32 numItems, TW_UINT32 currentIndex, TW_UINT32 defaultIndex,
                            TW_UINT16 itemType, const void* items) {
-  size_t size = ItemSize(itemType);
-  if (size == 0) return nullptr;
-  size_t bytes = ListBlockSize(ENUMERATION_HEADER, numItems, size);
-  if (bytes == 0) return nullptr;
   TW_HANDLE container;
-  TW_UINT8* data = AllocateLocked(bytes, &container);
+  TW_UINT8* data = AllocateList(ENUMERATION_HEADER, numItems, itemType, items, &container);
   if (data == nullptr) return nullptr;
   TW_ENUMERATION* enumeration = reinterpret_cast<TW_ENUMERATION*>(data);
-  enumeration->ItemType = itemType;
-  enumeration->NumItems = numItems;
   enumeration->CurrentIndex = currentIndex;
   enumeration->DefaultIndex = defaultIndex;
-  if (numItems > 0) memcpy(data + ENUMERATION_HEADER, items, size_t(numItems) * size);
   GlobalUnlock(container);
   return container;
 }
 
 TW_HANDLE BuildArray(TW_UINT32 numItems, TW_UINT16 itemType, const void* items) {
-  size_t size = ItemSize(itemType);
-  if (size == 0) return nullptr;
-  size_t bytes = ListBlockSize(ARRAY_HEADER, numItems, size);
-  if (bytes == 0) return nullptr;
   TW_HANDLE container;
-  TW_UINT8* data = AllocateLocked(bytes, &container);
-  if (data == nullptr) return nullptr;
-  TW_ARRAY* array = reinterpret_cast<TW_ARRAY*>(data);
-  array->ItemType = itemType;
-  array->NumItems = numItems;
-  if (numItems > 0) memcpy(data + ARRAY_HEADER, items, size_t(numItems) * size);
+  if (AllocateList(ARRAY_HEADER, numItems, itemType, items, &container) == nullptr) return nullptr;
   GlobalUnlock(container);
   return container;
 }
