@@ -37,7 +37,13 @@ typedef MSG* LPMSG;
 #define IDOK 1
 #define IDCANCEL 2
 
+#define SW_HIDE 0
+#define SW_SHOW 5
+
 HOSTAPI int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HOSTAPI BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message);
 HOSTAPI BOOL WINAPI DestroyWindow(HWND window);
 HOSTAPI BOOL WINAPI IsWindow(HWND window);
+HOSTAPI BOOL WINAPI ShowWindow(HWND window, int command);
+HOSTAPI BOOL WINAPI EnableWindow(HWND window, BOOL enable);
+HOSTAPI HWND WINAPI GetDlgItem(HWND dialog, int controlId);

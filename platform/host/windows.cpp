@@ -2,8 +2,8 @@
 //
 // Differs from Windows: a message box is not shown but recorded for tests,
 // printed to stderr as "MessageBox [caption]: text" and answered IDOK at once;
-// no window exists yet, so IsWindow, IsDialogMessageA and DestroyWindow
-// answer FALSE. (The headless window manager grows here, with controls.cpp,
+// no window exists yet, so IsWindow, IsDialogMessageA, DestroyWindow,
+// ShowWindow and EnableWindow answer FALSE and GetDlgItem null. (The headless window manager grows here, with controls.cpp,
 // gdi.cpp and render.cpp beside it.)
 #include <cstdio>
 #include <mutex>
@@ -50,6 +50,15 @@ HOSTAPI BOOL WINAPI DestroyWindow(HWND) {
 }
 
 HOSTAPI BOOL WINAPI IsWindow(HWND) { return FALSE; }
+
+HOSTAPI BOOL WINAPI ShowWindow(HWND, int) { return FALSE; }
+
+HOSTAPI BOOL WINAPI EnableWindow(HWND, BOOL) { return FALSE; }
+
+HOSTAPI HWND WINAPI GetDlgItem(HWND, int) {
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
 
 // Testing controls.
 
