@@ -3,13 +3,21 @@
 #include "source/condition_codes.h"
 #include "source/diagnostic_log.h"
 #include "source/identity.h"
+#include "source/session_lifecycle.h"
+#include "source/transfer_negotiation.h"
 #include "source/triplet.h"
 #include "transfer/transfer_handlers.h"
 
 const DispatchEntry ControlDispatchTable[] = {
     {DAT_IDENTITY, HandleIdentity},
+    {DAT_USERINTERFACE, HandleUserInterface},
     {DAT_CAPABILITY, HandleCapability},
     {DAT_STATUS, HandleStatus},
+    {DAT_PENDINGXFERS, HandlePendingXfers},
+    {DAT_SETUPMEMXFER, HandleSetupMemXfer},
+    {DAT_SETUPFILEXFER, HandleSetupFileXfer},
+    {DAT_XFERGROUP, HandleXferGroup},
+    {DAT_EVENT, HandleEvent},
     {DAT_NULL, nullptr},
 };
 

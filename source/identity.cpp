@@ -4,6 +4,7 @@
 
 #include "source/condition_codes.h"
 #include "source/diagnostic_log.h"
+#include "source/session_lifecycle.h"
 #include "source/source_session.h"
 
 namespace {
@@ -43,6 +44,10 @@ TW_UINT16 HandleIdentity(const Triplet& triplet) {
       }
       memcpy(triplet.data, &sourceSession.sourceIdentity, sizeof(TW_IDENTITY));
       return TWRC_SUCCESS;
+    case MSG_OPENDS:
+      return OpenSource(triplet);
+    case MSG_CLOSEDS:
+      return CloseSource();
     default:
       LogUnansweredIdentityMessage(triplet.MSG);
       SetConditionCode(failureText, TWCC_BADPROTOCOL);

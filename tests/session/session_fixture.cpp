@@ -1,0 +1,147 @@
+#include "session_fixture.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+template <typename Proc>
+Proc Resolve(HMODULE module, const char* name) {
+  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+long FileSize(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? long(info.st_size) : -1;
+}
+
+void SessionTest::SetUp() {
+  HostFixture::SetUp();
+  // Log to the debugger output, which the host captures: Dump is read when
+  // the module attaches, so the module is loaded again.
+  source_.Unload();
+  DWORD dump = 66;
+  SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\", "Dump", REG_DWORD, &dump, sizeof dump);
+  source_.Load();
+  ASSERT_TRUE(source_.loaded());
+
+  setenv("MILSIM_INSTANT", "1", 1);
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "." + test->name();
+  for (char& c : name) {
+    if (c == '/') c = '_';
+  }
+  tempFolder_ = OutputDirectory() + "/session_tmp/" + name;
+  std::filesystem::remove_all(tempFolder_);
+  std::filesystem::create_directories(tempFolder_);
+  setenv("TMPDIR", tempFolder_.c_str(), 1);
+
+  fakeSourceManager_ = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
+  ASSERT_NE(fakeSourceManager_, nullptr);
+  notificationCount_ = Resolve<FakeNotificationCountProc>(fakeSourceManager_, "FakeNotificationCount");
+  notificationAt_ = Resolve<FakeNotificationAtProc>(fakeSourceManager_, "FakeNotificationAt");
+  clearNotifications_ =
+      Resolve<FakeClearNotificationsProc>(fakeSourceManager_, "FakeClearNotifications");
+  setNotificationHook_ =
+      Resolve<FakeSetNotificationHookProc>(fakeSourceManager_, "FakeSetNotificationHook");
+  clearNotifications_();
+  setNotificationHook_(nullptr);
+
+  TW_IDENTITY attach{};
+  source_(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &attach);
+  dataSource_ = attach;
+  dataSource_.Id = SOURCE_ID;
+}
+
+void SessionTest::TearDown() {
+  if (source_.loaded()) {
+    HostClearHidden();
+    Close();  // releases whatever a test left open
+    source_.Unload();
+  }
+  if (fakeSourceManager_ != nullptr) {
+    setNotificationHook_(nullptr);
+    clearNotifications_();
+    FreeLibrary(fakeSourceManager_);
+  }
+  unsetenv("TMPDIR");
+  std::filesystem::remove_all(tempFolder_);
+  HostFixture::TearDown();
+}
+
+void SessionTest::Call(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF data) {
+  EXPECT_EQ(source_(&application_, DG_CONTROL, DAT, MSG, data), TWRC_SUCCESS);
+}
+
+TW_UINT16 SessionTest::Status() {
+  TW_STATUS status{0xFFFF, 0xFFFF};
+  Call(DAT_STATUS, MSG_GET, &status);
+  return status.ConditionCode;
+}
+
+TW_UINT16 SessionTest::Open() {
+  Call(DAT_IDENTITY, MSG_OPENDS, &dataSource_);
+  return Status();
+}
+
+TW_UINT16 SessionTest::Close() {
+  Call(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
+  return Status();
+}
+
+TW_UINT16 SessionTest::Enable(TW_BOOL showUI) {
+  TW_USERINTERFACE userInterface{showUI, TWAIN_FALSE, nullptr};
+  Call(DAT_USERINTERFACE, MSG_ENABLEDS, &userInterface);
+  return Status();
+}
+
+TW_UINT16 SessionTest::Disable() {
+  TW_USERINTERFACE userInterface{TWAIN_FALSE, TWAIN_FALSE, nullptr};
+  Call(DAT_USERINTERFACE, MSG_DISABLEDS, &userInterface);
+  return Status();
+}
+
+TW_UINT16 SessionTest::Pending(TW_UINT16 MSG, TW_UINT16* count) {
+  TW_PENDINGXFERS pending{0xBEEF, 0};
+  Call(DAT_PENDINGXFERS, MSG, &pending);
+  *count = pending.Count;
+  return Status();
+}
+
+void SessionTest::SetXferCount(TW_INT16 count) {
+  TW_HANDLE container = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
+  ASSERT_NE(container, nullptr);
+  auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(container));
+  value->ItemType = TWTY_INT16;
+  value->Item = TW_UINT32(TW_UINT16(count));
+  GlobalUnlock(container);
+  TW_CAPABILITY capability{CAP_XFERCOUNT, TWON_ONEVALUE, container};
+  Call(DAT_CAPABILITY, MSG_SET, &capability);
+  GlobalFree(container);
+  ASSERT_EQ(Status(), TWCC_SUCCESS);
+}
+
+TW_INT16 SessionTest::XferCount() {
+  TW_CAPABILITY capability{CAP_XFERCOUNT, 0, nullptr};
+  Call(DAT_CAPABILITY, MSG_GETCURRENT, &capability);
+  if (capability.hContainer == nullptr) return 0x7FFF;
+  auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(capability.hContainer));
+  EXPECT_EQ(value->ItemType, TWTY_INT16);
+  TW_INT16 count = TW_INT16(value->Item & 0xFFFF);
+  GlobalUnlock(capability.hContainer);
+  GlobalFree(capability.hContainer);
+  return count;
+}
+
+void SessionTest::StoreDigFormat(const char* format) {
+  // The first open writes the settings key with its seventeen values.
+  ASSERT_EQ(Open(), TWCC_SUCCESS);
+  ASSERT_EQ(Close(), TWCC_SUCCESS);
+  SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", "DigFormat", REG_SZ, format,
+                   DWORD(strlen(format) + 1));
+}
