@@ -3,8 +3,9 @@
 // Differs from Windows: a message box is not shown but recorded for tests,
 // printed to stderr as "MessageBox [caption]: text" and answered IDOK at once;
 // no window exists yet, so IsWindow, IsDialogMessageA, DestroyWindow,
-// ShowWindow and EnableWindow answer FALSE and GetDlgItem null. (The headless window manager grows here, with controls.cpp,
-// gdi.cpp and render.cpp beside it.)
+// ShowWindow and EnableWindow answer FALSE and GetDlgItem null. (The headless
+// window manager grows here, with controls.cpp, gdi.cpp and render.cpp beside
+// it.)
 #include <cstdio>
 #include <mutex>
 #include <string>
