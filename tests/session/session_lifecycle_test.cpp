@@ -1,7 +1,7 @@
 // Opening, closing, enabling and disabling the source, and the notifications
 // it sends to the Source Manager, as an application sees them through
 // DS_Entry. The state shows in what the source accepts next: MSG_ENABLEDS
-// only in state 400, MSG_DISABLEDS only in 500, MSG_PENDINGXFERS /
+// only in state 400, MSG_DISABLEDS only in 500, DAT_PENDINGXFERS /
 // MSG_RESET without a sequence error only in 600.
 #include <cstring>
 
@@ -128,20 +128,24 @@ TEST_F(SessionLifecycleTest, FailedOpenKeepsTheApplicationUntilClosed) {
     const char* name;
     const char* hiddenModule;
     const char* simulatorFaults;
+    const char* simulatorFormats;
     TW_UINT16 code;
   };
   const Case cases[] = {
-      {"no imaging library", "MIL.DLL", nullptr, TWCC_CHECKDEVICEONLINE},
-      {"no board library", "MILMET2.DLL", nullptr, TWCC_CHECKDEVICEONLINE},
-      {"no board", nullptr, "no-system", TWCC_CHECKDEVICEONLINE},
+      {"no imaging library", "MIL.DLL", nullptr, nullptr, TWCC_CHECKDEVICEONLINE},
+      {"no board library", "MILMET2.DLL", nullptr, nullptr, TWCC_CHECKDEVICEONLINE},
+      {"no board", nullptr, "no-system", nullptr, TWCC_CHECKDEVICEONLINE},
+      {"no camera format", nullptr, nullptr, "", TWCC_OPERATIONERROR},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     if (test.hiddenModule != nullptr) HostHideModule(test.hiddenModule);
     if (test.simulatorFaults != nullptr) setenv("MILSIM_FAULTS", test.simulatorFaults, 1);
+    if (test.simulatorFormats != nullptr) setenv("MILSIM_FORMATS", test.simulatorFormats, 1);
     EXPECT_EQ(Open(), test.code);
     HostClearHidden();
     unsetenv("MILSIM_FAULTS");
+    unsetenv("MILSIM_FORMATS");
     // The application stays connected: a second open is one connection too
     // many, and another application's triplets are ignored.
     EXPECT_EQ(Open(), TWCC_MAXCONNECTIONS);
