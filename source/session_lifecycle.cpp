@@ -88,7 +88,8 @@ TW_UINT16 HandleUserInterface(const Triplet& triplet) {
     case MSG_ENABLEDS:
       return EnableSource(userInterface);
     case MSG_ENABLEDSUIONLY: {
-      if (userInterface == nullptr) return EnableSource(nullptr);
+      // The dialog for settings only: shown, with its Transfer button off.
+      if (userInterface == nullptr) return EnableSource(nullptr);  // refused there
       userInterface->ShowUI = TWAIN_TRUE;
       TW_UINT16 result = EnableSource(userInterface);
       if (sourceSession.dialogWindow != nullptr) {
