@@ -18,4 +18,5 @@
 #include "host/win32_system.h"
 #include "host/win32_windows.h"
 #include "host/win32_gdi.h"
+#include "host/win32_commctrl.h"
 #endif
