@@ -83,6 +83,15 @@ struct TW_ARRAY {
   TW_UINT8 ItemList[1];
 };
 
+struct TW_RANGE {
+  TW_UINT16 ItemType;
+  TW_UINT32 MinValue;
+  TW_UINT32 MaxValue;
+  TW_UINT32 StepSize;
+  TW_UINT32 DefaultValue;
+  TW_UINT32 CurrentValue;
+};
+
 struct TW_CAPABILITY {
   TW_UINT16 Cap;
   TW_UINT16 ConType;
@@ -264,6 +273,7 @@ constexpr TW_UINT16 TWON_ARRAY = 3;
 constexpr TW_UINT16 TWON_ENUMERATION = 4;
 constexpr TW_UINT16 TWON_ONEVALUE = 5;
 constexpr TW_UINT16 TWON_RANGE = 6;
+constexpr TW_UINT16 TWON_DONTCARE16 = 0xFFFF;
 
 // Item types.
 constexpr TW_UINT16 TWTY_INT8 = 0x0000;
@@ -337,6 +347,7 @@ static_assert(sizeof(TW_IDENTITY) == 156, "TW_IDENTITY layout");
 static_assert(sizeof(TW_ONEVALUE) == 6, "TW_ONEVALUE layout");
 static_assert(offsetof(TW_ENUMERATION, ItemList) == 14, "TW_ENUMERATION layout");
 static_assert(offsetof(TW_ARRAY, ItemList) == 6, "TW_ARRAY layout");
+static_assert(sizeof(TW_RANGE) == 22, "TW_RANGE layout");
 static_assert(sizeof(TW_STATUS) == 4, "TW_STATUS layout");
 static_assert(sizeof(TW_PENDINGXFERS) == 6, "TW_PENDINGXFERS layout");
 static_assert(sizeof(TW_SETUPFILEXFER) == 260, "TW_SETUPFILEXFER layout");
