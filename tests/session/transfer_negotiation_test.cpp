@@ -212,14 +212,23 @@ TEST_F(TransferNegotiationTest, ProposingAFileNeedsAnOpenSource) {
   }
 }
 
-TEST_F(TransferNegotiationTest, NoTemporaryFolderIsAnOperationError) {
+TEST_F(TransferNegotiationTest, NoUsableTemporaryFileIsAnOperationError) {
   ASSERT_EQ(Open(), TWCC_SUCCESS);
-  setenv("TMPDIR", (TempFolder() + "/missing").c_str(), 1);
-  TW_SETUPFILEXFER setup;
-  memset(&setup, 0x55, sizeof setup);
-  TW_SETUPFILEXFER before = setup;
-  EXPECT_EQ(SetupFile(MSG_GET, &setup), TWCC_OPERATIONERROR);
-  EXPECT_EQ(memcmp(&setup, &before, sizeof setup), 0);
+  // A folder of 247 characters gives temporary names of 256 to 259, which fit
+  // the platform's paths but not FileName.
+  std::string deep = TempFolder() + "/";
+  deep += std::string(247 - deep.size(), 'd');
+  std::filesystem::create_directories(deep);
+  for (const std::string& folder : {TempFolder() + "/missing", deep}) {
+    SCOPED_TRACE(folder);
+    setenv("TMPDIR", folder.c_str(), 1);
+    TW_SETUPFILEXFER setup;
+    memset(&setup, 0x55, sizeof setup);
+    TW_SETUPFILEXFER before = setup;
+    EXPECT_EQ(SetupFile(MSG_GET, &setup), TWCC_OPERATIONERROR);
+    EXPECT_EQ(memcmp(&setup, &before, sizeof setup), 0);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(deep));  // the file made for the long name is gone
 }
 
 TEST_F(TransferNegotiationTest, ChosenFiles) {
