@@ -2,7 +2,6 @@
 // board's system with its type and revision.
 #include <cstring>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 
@@ -36,10 +35,7 @@ MILAPI void MFTYPE MappFree(MIL_ID application) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MappFree", application);
-  if (Find(sim.applications, application) == nullptr) {
-    call.Error("unknown application id");
-    return;
-  }
+  if (FindOrReport(call, sim.applications, application, "application") == nullptr) return;
   ReleaseApplication(lock, application);
 }
 
@@ -90,10 +86,7 @@ MILAPI void MFTYPE MsysFree(MIL_ID system) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MsysFree", system);
-  if (Find(sim.systems, system) == nullptr) {
-    call.Error("unknown system id");
-    return;
-  }
+  if (FindOrReport(call, sim.systems, system, "system") == nullptr) return;
   ReleaseSystem(lock, system);
 }
 
@@ -101,10 +94,7 @@ MILAPI MIL_INT MFTYPE MsysInquire(MIL_ID system, MIL_INT inquireType, void* user
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MsysInquire", system, inquireType);
-  if (Find(sim.systems, system) == nullptr) {
-    call.Error("unknown system id");
-    return call.Result(Answer(userVariable, 0));
-  }
+  if (FindOrReport(call, sim.systems, system, "system") == nullptr) return call.Result(Answer(userVariable, 0));
   switch (Word(inquireType)) {
     case BOARD_TYPE:
       return call.Result(Answer(userVariable, sim.config.boardType));

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 
@@ -19,20 +18,13 @@ constexpr MIL_INT MAX_WIDTH = 1 << 28;
 constexpr MIL_INT MAX_HEIGHT = 1 << 16;
 constexpr size_t MAX_BYTES = size_t(1) << 30;
 
-constexpr uint32_t SIZE_X = 1002;
-constexpr uint32_t SIZE_Y = 1003;
-constexpr uint32_t SIZE_BAND = 1005;
-constexpr uint32_t SIZE_BIT = 1007;
 constexpr uint32_t BUFFER_FORMAT = 1010;
 constexpr uint32_t HOST_ADDRESS = 0x80000000u;
 
 MIL_ID AllocateBuffer(Simulator& sim, CallRecord& call, MIL_ID system, MIL_INT bands,
                       MIL_INT width, MIL_INT height, MIL_INT type, MIL_INT attribute,
                       MIL_ID* bufferId) {
-  if (Find(sim.systems, system) == nullptr) {
-    call.Error("unknown system id");
-    return NoId(bufferId);
-  }
+  if (FindOrReport(call, sim.systems, system, "system") == nullptr) return NoId(bufferId);
   if (bands != 1 && bands != 3) {
     call.Error("a buffer has 1 or 3 bands");
     return NoId(bufferId);
@@ -160,11 +152,8 @@ MILAPI MIL_ID MFTYPE MbufChildColor(MIL_ID parentId, MIL_INT band, MIL_ID* buffe
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MbufChildColor", parentId, band);
-  Buffer* parent = Find(sim.buffers, parentId);
-  if (parent == nullptr) {
-    call.Error("unknown buffer id");
-    return call.Result(NoId(bufferId));
-  }
+  Buffer* parent = FindOrReport(call, sim.buffers, parentId, "buffer");
+  if (parent == nullptr) return call.Result(NoId(bufferId));
   if (parent->parent != 0 || !parent->layout->planar) {
     call.Error("band children exist only of planar buffers");
     return call.Result(NoId(bufferId));
@@ -196,10 +185,7 @@ MILAPI void MFTYPE MbufFree(MIL_ID buffer) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MbufFree", buffer);
-  if (Find(sim.buffers, buffer) == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  if (FindOrReport(call, sim.buffers, buffer, "buffer") == nullptr) return;
   if (ReleaseBuffer(lock, buffer)) {
     call.Error("the buffer was the destination of a continuous grab, which was halted");
   }
@@ -209,11 +195,8 @@ MILAPI MIL_INT MFTYPE MbufInquire(MIL_ID bufferId, MIL_INT inquireType, void* us
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MbufInquire", bufferId, inquireType);
-  Buffer* buffer = Find(sim.buffers, bufferId);
-  if (buffer == nullptr) {
-    call.Error("unknown buffer id");
-    return call.Result(Answer(userVariable, 0));
-  }
+  Buffer* buffer = FindOrReport(call, sim.buffers, bufferId, "buffer");
+  if (buffer == nullptr) return call.Result(Answer(userVariable, 0));
   switch (Word(inquireType)) {
     case SIZE_X:
       return call.Result(Answer(userVariable, buffer->width));
@@ -241,11 +224,8 @@ MILAPI void MFTYPE MgenLutRamp(MIL_ID lutId, MIL_INT startIndex, double startVal
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MgenLutRamp", lutId, startIndex, startValue, endIndex, endValue);
-  Buffer* lut = Find(sim.buffers, lutId);
-  if (lut == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  Buffer* lut = FindOrReport(call, sim.buffers, lutId, "buffer");
+  if (lut == nullptr) return;
   if (!lut->lut) {
     call.Error("not a LUT buffer");
     return;

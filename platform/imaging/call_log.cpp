@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 

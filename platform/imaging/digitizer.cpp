@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 
@@ -11,10 +10,6 @@ using namespace sim;
 
 namespace {
 
-constexpr uint32_t SIZE_X = 1002;
-constexpr uint32_t SIZE_Y = 1003;
-constexpr uint32_t SIZE_BAND = 1005;
-constexpr uint32_t SIZE_BIT = 1007;
 constexpr uint32_t COLOUR_MODE = 1018;
 
 constexpr uint32_t BLACK_REF = 4003;
@@ -82,10 +77,7 @@ MILAPI MIL_ID MFTYPE MdigAlloc(MIL_ID system, MIL_INT deviceNumber, const char* 
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigAlloc", system, deviceNumber, dataFormat, initFlag);
-  if (Find(sim.systems, system) == nullptr) {
-    call.Error("unknown system id");
-    return call.Result(NoId(digitizerId));
-  }
+  if (FindOrReport(call, sim.systems, system, "system") == nullptr) return call.Result(NoId(digitizerId));
   if (deviceNumber != 0) {
     call.Error("the board has one digitizer, device 0");
     return call.Result(NoId(digitizerId));
@@ -115,10 +107,7 @@ MILAPI void MFTYPE MdigFree(MIL_ID digitizer) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigFree", digitizer);
-  if (Find(sim.digitizers, digitizer) == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  if (FindOrReport(call, sim.digitizers, digitizer, "digitizer") == nullptr) return;
   ReleaseDigitizer(lock, digitizer);
 }
 
@@ -126,11 +115,8 @@ MILAPI MIL_INT MFTYPE MdigInquire(MIL_ID digitizerId, MIL_INT inquireType, void*
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigInquire", digitizerId, inquireType);
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return call.Result(Answer(userVariable, 0));
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return call.Result(Answer(userVariable, 0));
   uint32_t type = Word(inquireType);
   switch (type) {
     case SIZE_X:
@@ -166,11 +152,8 @@ MILAPI void MFTYPE MdigReference(MIL_ID digitizerId, MIL_INT referenceType, doub
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigReference", digitizerId, referenceType, level);
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return;
   if (!(level >= 0 && level <= 255)) {
     call.Error("reference level outside 0 to 255");
     return;
@@ -197,11 +180,8 @@ MILAPI void MFTYPE MdigChannel(MIL_ID digitizerId, MIL_INT channel) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigChannel", digitizerId, channel);
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return;
   digitizer->channel = channel;
 }
 
@@ -209,11 +189,8 @@ MILAPI void MFTYPE MdigControl(MIL_ID digitizerId, MIL_INT controlType, double v
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigControl", digitizerId, controlType, value);
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return;
   digitizer->controls[controlType] = value;
 }
 
@@ -221,21 +198,15 @@ MILAPI void MFTYPE MdigLut(MIL_ID digitizerId, MIL_ID lutId) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigLut", digitizerId, lutId);
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return;
   if (lutId == 0) {
     // No table: the digitizer's initial identity table again.
     LoadIdentity(*digitizer);
     return;
   }
-  Buffer* lut = Find(sim.buffers, lutId);
-  if (lut == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  Buffer* lut = FindOrReport(call, sim.buffers, lutId, "buffer");
+  if (lut == nullptr) return;
   if (!lut->lut || lut->width != 256 || lut->height != 1) {
     call.Error("not a LUT buffer of 256 entries");
     return;
@@ -254,11 +225,8 @@ MILAPI MIL_INT MFTYPE MdigHookFunction(MIL_ID digitizerId, MIL_INT hookType, voi
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigHookFunction", digitizerId, hookType, static_cast<const void*>(handler),
                   static_cast<const void*>(userData));
-  Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-  if (digitizer == nullptr) {
-    call.Error("unknown digitizer id");
-    return call.Result(static_cast<MIL_INT>(1));
-  }
+  Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+  if (digitizer == nullptr) return call.Result(static_cast<MIL_INT>(1));
   digitizer->hook = reinterpret_cast<MIL_DIG_HOOK_FUNCTION_PTR>(handler);
   digitizer->hookType = hookType;
   digitizer->hookData = userData;

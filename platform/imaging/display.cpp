@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 
@@ -25,30 +24,18 @@ void Select(Display& display, MIL_ID image, MIL_WINDOW_HANDLE window) {
   ++display.selectCount;
 }
 
-void Deselect(Display& display) {
-  display.selected = false;
-  display.image = 0;
-  display.window = nullptr;
-}
-
 void SelectWindow(const char* name, MIL_ID displayId, MIL_ID image, MIL_WINDOW_HANDLE window) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, name, displayId, image, static_cast<const void*>(window));
-  Display* display = Find(sim.displays, displayId);
-  if (display == nullptr) {
-    call.Error("unknown display id");
-    return;
-  }
+  Display* display = FindOrReport(call, sim.displays, displayId, "display");
+  if (display == nullptr) return;
   if (image == 0) {
-    Deselect(*display);
+    display->Deselect();
     return;
   }
-  Buffer* buffer = Find(sim.buffers, image);
-  if (buffer == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  Buffer* buffer = FindOrReport(call, sim.buffers, image, "buffer");
+  if (buffer == nullptr) return;
   if (buffer->lut || buffer->grabMemory) {
     call.Error("only image buffers can be displayed");
     return;
@@ -63,10 +50,7 @@ MILAPI MIL_ID MFTYPE MdispAlloc(MIL_ID system, MIL_INT displayNumber, const char
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispAlloc", system, displayNumber, displayFormat, initFlag);
-  if (Find(sim.systems, system) == nullptr) {
-    call.Error("unknown system id");
-    return call.Result(NoId(displayId));
-  }
+  if (FindOrReport(call, sim.systems, system, "system") == nullptr) return call.Result(NoId(displayId));
   if (sim.config.faults & SIM_FAULT_NO_DISPLAY) {
     call.Error("no display available");
     return call.Result(NoId(displayId));
@@ -83,10 +67,7 @@ MILAPI void MFTYPE MdispFree(MIL_ID display) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispFree", display);
-  if (Find(sim.displays, display) == nullptr) {
-    call.Error("unknown display id");
-    return;
-  }
+  if (FindOrReport(call, sim.displays, display, "display") == nullptr) return;
   ReleaseDisplay(display);
 }
 
@@ -102,27 +83,21 @@ MILAPI void MFTYPE MdispDeselect(MIL_ID displayId, MIL_ID image) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispDeselect", displayId, image);
-  Display* display = Find(sim.displays, displayId);
-  if (display == nullptr) {
-    call.Error("unknown display id");
-    return;
-  }
+  Display* display = FindOrReport(call, sim.displays, displayId, "display");
+  if (display == nullptr) return;
   if (!display->selected || display->image != image) {
     call.Error("the display does not show this buffer");
     return;
   }
-  Deselect(*display);
+  display->Deselect();
 }
 
 MILAPI void MFTYPE MdispControl(MIL_ID displayId, MIL_INT controlType, double value) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispControl", displayId, controlType, value);
-  Display* display = Find(sim.displays, displayId);
-  if (display == nullptr) {
-    call.Error("unknown display id");
-    return;
-  }
+  Display* display = FindOrReport(call, sim.displays, displayId, "display");
+  if (display == nullptr) return;
   display->controls[controlType] = value;
   if (Word(controlType) == WINDOW_TITLE) {
     // The value carries the address of the title text, (double)(intptr_t)text.
@@ -143,11 +118,8 @@ MILAPI MIL_INT MFTYPE MdispInquire(MIL_ID displayId, MIL_INT inquireType, void* 
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispInquire", displayId, inquireType);
-  Display* display = Find(sim.displays, displayId);
-  if (display == nullptr) {
-    call.Error("unknown display id");
-    return call.Result(Answer(userVariable, 0));
-  }
+  Display* display = FindOrReport(call, sim.displays, displayId, "display");
+  if (display == nullptr) return call.Result(Answer(userVariable, 0));
   auto control = display->controls.find(inquireType);
   if (control == display->controls.end()) {
     call.Error("control type never set on this display");
@@ -160,11 +132,8 @@ MILAPI void MFTYPE MdispZoom(MIL_ID displayId, MIL_INT xFactor, MIL_INT yFactor)
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdispZoom", displayId, xFactor, yFactor);
-  Display* display = Find(sim.displays, displayId);
-  if (display == nullptr) {
-    call.Error("unknown display id");
-    return;
-  }
+  Display* display = FindOrReport(call, sim.displays, displayId, "display");
+  if (display == nullptr) return;
   if (xFactor == 0 || yFactor == 0 || std::labs(static_cast<long>(xFactor)) > MAX_ZOOM ||
       std::labs(static_cast<long>(yFactor)) > MAX_ZOOM) {
     call.Error("zoom factors are -16 to -1 and 1 to 16");

@@ -83,15 +83,9 @@ MILAPI void MFTYPE MdigGrab(MIL_ID digitizerId, MIL_ID bufferId) {
     Simulator& sim = State();
     Lock lock(sim.mutex);
     CallRecord call(sim, "MdigGrab", digitizerId, bufferId);
-    Digitizer* digitizer = Find(sim.digitizers, digitizerId);
-    if (digitizer == nullptr) {
-      call.Error("unknown digitizer id");
-      return;
-    }
-    if (Find(sim.buffers, bufferId) == nullptr) {
-      call.Error("unknown buffer id");
-      return;
-    }
+    Digitizer* digitizer = FindOrReport(call, sim.digitizers, digitizerId, "digitizer");
+    if (digitizer == nullptr) return;
+    if (FindOrReport(call, sim.buffers, bufferId, "buffer") == nullptr) return;
     if (digitizer->grabbing) {
       call.Error("a continuous grab is running on this digitizer");
       return;
@@ -116,14 +110,8 @@ MILAPI void MFTYPE MdigGrabContinuous(MIL_ID digitizerId, MIL_ID bufferId) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigGrabContinuous", digitizerId, bufferId);
-  if (Find(sim.digitizers, digitizerId) == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
-  if (Find(sim.buffers, bufferId) == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  if (FindOrReport(call, sim.digitizers, digitizerId, "digitizer") == nullptr) return;
+  if (FindOrReport(call, sim.buffers, bufferId, "buffer") == nullptr) return;
   // A grab already running is halted and started again into this buffer.
   HaltGrab(lock, digitizerId);
   Digitizer* digitizer = Find(sim.digitizers, digitizerId);
@@ -141,9 +129,6 @@ MILAPI void MFTYPE MdigHalt(MIL_ID digitizerId) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MdigHalt", digitizerId);
-  if (Find(sim.digitizers, digitizerId) == nullptr) {
-    call.Error("unknown digitizer id");
-    return;
-  }
+  if (FindOrReport(call, sim.digitizers, digitizerId, "digitizer") == nullptr) return;
   HaltGrab(lock, digitizerId);
 }

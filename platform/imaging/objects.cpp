@@ -1,7 +1,6 @@
 // The simulator's single state, and the release of objects with everything
 // below them: an application owns its systems, a system its digitizers,
 // displays and buffers, a buffer its band children.
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 
@@ -50,27 +49,17 @@ void ReleaseDisplay(MIL_ID id) { State().displays.erase(id); }
 bool ReleaseBuffer(Lock& lock, MIL_ID id) {
   Simulator& sim = State();
   bool halted = false;
-  std::vector<MIL_ID> children;
-  for (const auto& entry : sim.buffers) {
-    if (entry.second->parent == id) children.push_back(entry.first);
+  for (MIL_ID child : IdsWhere(sim.buffers, [id](const Buffer& buffer) { return buffer.parent == id; })) {
+    halted |= ReleaseBuffer(lock, child);
   }
-  for (MIL_ID child : children) halted |= ReleaseBuffer(lock, child);
-
-  std::vector<MIL_ID> grabbing;
-  for (const auto& entry : sim.digitizers) {
-    if (entry.second->grabbing && entry.second->grabBuffer == id) grabbing.push_back(entry.first);
-  }
-  for (MIL_ID digitizer : grabbing) {
+  for (MIL_ID digitizer : IdsWhere(sim.digitizers, [id](const Digitizer& digitizer) {
+         return digitizer.grabbing && digitizer.grabBuffer == id;
+       })) {
     HaltGrab(lock, digitizer);
     halted = true;
   }
   for (auto& entry : sim.displays) {
-    Display& display = *entry.second;
-    if (display.selected && display.image == id) {
-      display.selected = false;
-      display.image = 0;
-      display.window = nullptr;
-    }
+    if (entry.second->selected && entry.second->image == id) entry.second->Deselect();
   }
   Buffer* buffer = Find(sim.buffers, id);
   if (buffer != nullptr && buffer->grabMemory) sim.grabMemoryUsed -= buffer->size;
@@ -80,39 +69,32 @@ bool ReleaseBuffer(Lock& lock, MIL_ID id) {
 
 void ReleaseSystem(Lock& lock, MIL_ID id) {
   Simulator& sim = State();
-  std::vector<MIL_ID> ids;
-  for (const auto& entry : sim.digitizers) {
-    if (entry.second->system == id) ids.push_back(entry.first);
+  auto ofSystem = [id](const auto& object) { return object.system == id; };
+  for (MIL_ID digitizer : IdsWhere(sim.digitizers, ofSystem)) ReleaseDigitizer(lock, digitizer);
+  for (MIL_ID display : IdsWhere(sim.displays, ofSystem)) ReleaseDisplay(display);
+  // Band children go with their parents.
+  for (MIL_ID buffer : IdsWhere(sim.buffers, [id](const Buffer& buffer) {
+         return buffer.system == id && buffer.parent == 0;
+       })) {
+    ReleaseBuffer(lock, buffer);
   }
-  for (MIL_ID digitizer : ids) ReleaseDigitizer(lock, digitizer);
-  ids.clear();
-  for (const auto& entry : sim.displays) {
-    if (entry.second->system == id) ids.push_back(entry.first);
-  }
-  for (MIL_ID display : ids) ReleaseDisplay(display);
-  ids.clear();
-  for (const auto& entry : sim.buffers) {
-    if (entry.second->system == id && entry.second->parent == 0) ids.push_back(entry.first);
-  }
-  for (MIL_ID buffer : ids) ReleaseBuffer(lock, buffer);
   sim.systems.erase(id);
 }
 
 void ReleaseApplication(Lock& lock, MIL_ID id) {
   Simulator& sim = State();
-  std::vector<MIL_ID> ids;
-  for (const auto& entry : sim.systems) {
-    if (entry.second->application == id) ids.push_back(entry.first);
+  for (MIL_ID system :
+       IdsWhere(sim.systems, [id](const System& system) { return system.application == id; })) {
+    ReleaseSystem(lock, system);
   }
-  for (MIL_ID system : ids) ReleaseSystem(lock, system);
   sim.applications.erase(id);
 }
 
 void ReleaseEverything(Lock& lock) {
   Simulator& sim = State();
-  std::vector<MIL_ID> ids;
-  for (const auto& entry : sim.applications) ids.push_back(entry.first);
-  for (MIL_ID application : ids) ReleaseApplication(lock, application);
+  for (MIL_ID application : IdsWhere(sim.applications, [](const Application&) { return true; })) {
+    ReleaseApplication(lock, application);
+  }
 }
 
 }  // namespace sim

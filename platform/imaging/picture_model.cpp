@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim_testing.h"
 #include "exports.h"
 #include "simulator.h"
 

@@ -136,6 +136,13 @@ struct Display {
   std::string title;
   uint32_t selectCount = 0;
   std::map<MIL_INT, double> controls;
+
+  // Shows nothing any more.
+  void Deselect() {
+    selected = false;
+    image = 0;
+    window = nullptr;
+  }
 };
 
 struct FreeDeleter {
@@ -198,6 +205,25 @@ T* Find(std::map<MIL_ID, std::unique_ptr<T>>& objects, MIL_ID id) {
   return it == objects.end() ? nullptr : it->second.get();
 }
 
+// ---- The call log (call_log.cpp) -------------------------------------------
+class CallRecord;
+
+// The object behind an id; null, reported as "unknown <kind> id", when none.
+template <class T>
+T* FindOrReport(CallRecord& call, std::map<MIL_ID, std::unique_ptr<T>>& objects, MIL_ID id,
+                const char* kind);
+
+// The ids of the objects that a condition picks.
+template <class T, class Condition>
+std::vector<MIL_ID> IdsWhere(const std::map<MIL_ID, std::unique_ptr<T>>& objects,
+                             Condition condition) {
+  std::vector<MIL_ID> ids;
+  for (const auto& entry : objects) {
+    if (condition(*entry.second)) ids.push_back(entry.first);
+  }
+  return ids;
+}
+
 // Releases objects and everything below them (lock held; a running grab is
 // halted first, which releases the lock while its thread ends).
 void ReleaseApplication(Lock& lock, MIL_ID id);
@@ -210,6 +236,12 @@ void ReleaseDisplay(MIL_ID id);
 void HaltGrab(Lock& lock, MIL_ID digitizer);
 // Halts every grab and releases every object.
 void ReleaseEverything(Lock& lock);
+
+// Inquiry types that digitizers and buffers both answer.
+constexpr uint32_t SIZE_X = 1002;
+constexpr uint32_t SIZE_Y = 1003;
+constexpr uint32_t SIZE_BAND = 1005;
+constexpr uint32_t SIZE_BIT = 1007;
 
 // Inquiry and control types are 32-bit words, also where MIL_INT is wider.
 inline uint32_t Word(MIL_INT value) { return static_cast<uint32_t>(value); }
@@ -283,5 +315,13 @@ class CallRecord {
   std::string result_;
   std::string error_;
 };
+
+template <class T>
+T* FindOrReport(CallRecord& call, std::map<MIL_ID, std::unique_ptr<T>>& objects, MIL_ID id,
+                const char* kind) {
+  T* object = Find(objects, id);
+  if (object == nullptr) call.Error(std::string("unknown ") + kind + " id");
+  return object;
+}
 
 }  // namespace sim

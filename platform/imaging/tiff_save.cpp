@@ -46,11 +46,8 @@ MILAPI void MFTYPE MbufSave(const char* fileName, MIL_ID bufferId) {
   Simulator& sim = State();
   Lock lock(sim.mutex);
   CallRecord call(sim, "MbufSave", fileName, bufferId);
-  Buffer* buffer = Find(sim.buffers, bufferId);
-  if (buffer == nullptr) {
-    call.Error("unknown buffer id");
-    return;
-  }
+  Buffer* buffer = FindOrReport(call, sim.buffers, bufferId, "buffer");
+  if (buffer == nullptr) return;
   if (fileName == nullptr || *fileName == '\0') {
     call.Error("no file name");
     return;
