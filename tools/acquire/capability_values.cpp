@@ -37,7 +37,7 @@ std::string Fix32Text(TW_UINT32 raw) {
 // An item of any type read from its bytes.
 ContainerItem ReadItem(TW_UINT16 capability, TW_UINT16 itemType, const unsigned char* at) {
   ContainerItem item;
-  size_t size = ItemSize(itemType);
+  size_t size = ContainerItemSize(itemType);
   if (size <= 4) {
     std::memcpy(&item.raw, at, size);
     item.text = FormatItem(capability, itemType, item.raw);
@@ -58,7 +58,7 @@ bool Refuse(std::string* error, const char* reason) {
 
 }  // namespace
 
-size_t ItemSize(TW_UINT16 itemType) {
+size_t ContainerItemSize(TW_UINT16 itemType) {
   switch (itemType) {
     case TWTY_INT8:
     case TWTY_UINT8:
@@ -92,7 +92,7 @@ bool ReadContainer(TW_UINT16 capability, TW_UINT16 containerType, const unsigned
   container->type = containerType;
   if (bytes == nullptr || size < 2) return Refuse(error, "the container is empty");
   container->itemType = Word(bytes);
-  size_t itemSize = ItemSize(container->itemType);
+  size_t itemSize = ContainerItemSize(container->itemType);
   if (itemSize == 0) return Refuse(error, "the container has an unknown item type");
 
   switch (containerType) {
@@ -134,7 +134,7 @@ bool ReadContainer(TW_UINT16 capability, TW_UINT16 containerType, const unsigned
 TW_UINT16 InferContainerType(const unsigned char* bytes, size_t size) {
   if (bytes == nullptr || size < 2) return 0;
   TW_UINT16 itemType = Word(bytes);
-  size_t itemSize = ItemSize(itemType);
+  size_t itemSize = ContainerItemSize(itemType);
   if (itemSize == 0) return 0;
   TW_UINT32 count = size >= 6 ? Dword(bytes + 2) : 0;
   const size_t enumerationHeader = offsetof(TW_ENUMERATION, ItemList);
@@ -301,7 +301,7 @@ bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& tex
         return true;
       }
       bool isSigned = itemType == TWTY_INT8 || itemType == TWTY_INT16 || itemType == TWTY_INT32;
-      size_t size = ItemSize(itemType);
+      size_t size = ContainerItemSize(itemType);
       long long low = isSigned ? -(1LL << (8 * size - 1)) : 0;
       long long high = isSigned ? (1LL << (8 * size - 1)) - 1 : (1LL << (8 * size)) - 1;
       char* end = nullptr;

@@ -24,7 +24,7 @@ struct CapabilityContainer {
 };
 
 // Bytes of one item of the type; 0 for an unknown type.
-size_t ItemSize(TW_UINT16 itemType);
+size_t ContainerItemSize(TW_UINT16 itemType);
 
 // Reads a container of the given kind from `size` bytes; false with a reason
 // when the bytes do not hold a whole container of that kind.
