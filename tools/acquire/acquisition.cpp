@@ -40,7 +40,7 @@ bool Fail(const std::string& text) {
 
 std::string Describe(const TW_IDENTITY& identity) {
   char text[256];
-  std::snprintf(text, sizeof text, "\"%.34s\" by %.34s (%.34s), version %u.%u %.34s, protocol %u.%u",
+  std::snprintf(text, sizeof text, "\"%.33s\" by %.33s (%.33s), version %u.%u (%.33s), protocol %u.%u",
                 identity.ProductName, identity.Manufacturer, identity.ProductFamily,
                 identity.Version.MajorNum, identity.Version.MinorNum, identity.Version.Info,
                 identity.ProtocolMajor, identity.ProtocolMinor);

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "tools/acquire/twain_names.h"
 
@@ -246,7 +245,7 @@ bool TwainSession::WaitForTransferReady(double timeoutSeconds) {
                    timeoutSeconds);
       return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    Sleep(2);
   }
 }
 
@@ -263,6 +262,7 @@ bool TwainSession::ResetTransfers() {
   TW_PENDINGXFERS transfers{};
   bool reset = Control(DAT_PENDINGXFERS, MSG_RESET, &transfers, "MSG_RESET");
   transfersPending_ = false;
+  if (reset) Step("Ended the pending transfers");
   return reset;
 }
 
