@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +76,35 @@ uint32_t Le32(const std::string& bytes, size_t offset) {
          uint32_t((unsigned char)bytes[offset + 3]) << 24;
 }
 
+// The pixels of an 8- or 24-bit .bmp, top row first, as grey or R, G, B.
+std::vector<unsigned char> BmpPixels(const std::string& bmp) {
+  std::vector<unsigned char> pixels;
+  if (bmp.size() < 54) return pixels;
+  uint32_t offset = Le32(bmp, 10), width = Le32(bmp, 18), height = Le32(bmp, 22);
+  unsigned bytesPerPixel = (unsigned char)bmp[28] / 8;
+  size_t stride = (width * bytesPerPixel + 3) / 4 * 4;
+  if (bmp.size() < offset + stride * height) return pixels;
+  for (uint32_t y = 0; y < height; ++y) {
+    const char* row = bmp.data() + offset + (height - 1 - y) * stride;
+    for (uint32_t x = 0; x < width; ++x)
+      for (unsigned b = 0; b < bytesPerPixel; ++b)
+        pixels.push_back((unsigned char)row[x * bytesPerPixel + bytesPerPixel - 1 - b]);
+  }
+  return pixels;
+}
+
+// The pixels of a PNG in its own format (grey or RGB), top row first.
+std::vector<unsigned char> PngPixels(const std::string& path, png_uint_32* format) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  std::vector<unsigned char> pixels;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) return pixels;
+  *format = png.format;
+  pixels.resize(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+  return pixels;
+}
+
 TEST_F(AcquireRunTest, AcquiresOneImageByEachMechanismAndWritesAFileAViewerOpens) {
   // Native: a bottom-up .bmp of the announced size.
   ASSERT_EQ(Acquire("--mode native -o " + Path("native.bmp")), 0) << output_;
@@ -92,12 +123,12 @@ TEST_F(AcquireRunTest, AcquiresOneImageByEachMechanismAndWritesAFileAViewerOpens
 
   // Memory: strips of whole rows into a 64 KiB buffer, assembled into a PNG.
   ASSERT_EQ(Acquire("--mode memory --buffer 65536 -o " + Path("memory.png")), 0) << output_;
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&png, Path("memory.png").c_str())) << output_;
-  EXPECT_EQ(png.width, width);
-  EXPECT_EQ(png.height, height);
-  png_image_free(&png);
+  png_uint_32 format = 0;
+  std::vector<unsigned char> png = PngPixels(Path("memory.png"), &format);
+  EXPECT_EQ(format, png_uint_32(PNG_FORMAT_GRAY));
+  ASSERT_EQ(png.size(), size_t(width) * height) << output_;
+  // Each run grabs the first frame of a fresh simulated board: the same picture.
+  EXPECT_TRUE(png == BmpPixels(bmp)) << "the PNG and the bitmap differ";
   std::smatch match;
   ASSERT_TRUE(std::regex_search(output_, match, std::regex("(\\d+) strips")));
   unsigned rowsPerStrip = 65536 / width;  // one band
@@ -111,6 +142,33 @@ TEST_F(AcquireRunTest, AcquiresOneImageByEachMechanismAndWritesAFileAViewerOpens
   ASSERT_TRUE(ReadTiffGeometry(Path("file.tif"), &tiff, &error)) << error;
   EXPECT_EQ(tiff.width, width);
   EXPECT_EQ(tiff.height, height);
+}
+
+TEST_F(AcquireRunTest, WritesAColourFrameAsA24BitBitmapAndAnRgbPng) {
+  // A first run stores the default settings; the camera format becomes colour.
+  ASSERT_EQ(Acquire("--get ICAP_PIXELTYPE"), 0) << output_;
+  std::string registry = ReadFileText(Path("registry"));
+  size_t format = registry.find("\"M_CCIR\"");
+  ASSERT_NE(format, std::string::npos) << registry;
+  registry.replace(format, 8, "\"M_PAL\"");
+  std::ofstream(Path("registry"), std::ios::binary) << registry;
+
+  ASSERT_EQ(Acquire("-o " + Path("colour.bmp")), 0) << output_;
+  EXPECT_NE(output_.find("3 samples of 8 bits (RGB, 24 bits per pixel)"), std::string::npos)
+      << output_;
+  std::string bmp = ReadFileText(Path("colour.bmp"));
+  ASSERT_GT(bmp.size(), 54u);
+  EXPECT_EQ((unsigned char)bmp[28], 24) << "biBitCount";
+  EXPECT_EQ(Le32(bmp, 46), 0u) << "no colour table for a 24-bit bitmap";
+
+  ASSERT_EQ(Acquire("-m memory --buffer 100000 -o " + Path("colour.png")), 0) << output_;
+  png_uint_32 pngFormat = 0;
+  std::vector<unsigned char> png = PngPixels(Path("colour.png"), &pngFormat);
+  EXPECT_EQ(pngFormat, png_uint_32(PNG_FORMAT_RGB));
+  std::vector<unsigned char> fromBitmap = BmpPixels(bmp);
+  ASSERT_EQ(png.size(), fromBitmap.size());
+  EXPECT_TRUE(png == fromBitmap) << "the strips in red, green, blue order and the bitmap's "
+                                    "blue, green, red rows give the same picture";
 }
 
 TEST_F(AcquireRunTest, AcquiresACountOrUpToALimitAndNumbersTheFiles) {
