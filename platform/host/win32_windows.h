@@ -42,6 +42,13 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define IDOK 1
 #define IDCANCEL 2
 
+// Error codes of the window manager.
+#define ERROR_TLW_WITH_WSCHILD 1406L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_INVALID_INDEX 1413L
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
+
 // Window messages.
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
@@ -416,6 +423,9 @@ HOSTAPI BOOL WINAPI IsWindowEnabled(HWND window);
 HOSTAPI HWND WINAPI GetParent(HWND window);
 HOSTAPI HWND WINAPI SetFocus(HWND window);
 HOSTAPI HWND WINAPI GetFocus(void);
+HOSTAPI HWND WINAPI SetCapture(HWND window);
+HOSTAPI BOOL WINAPI ReleaseCapture(void);
+HOSTAPI HWND WINAPI GetCapture(void);
 HOSTAPI BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 HOSTAPI int WINAPI GetWindowTextA(HWND window, LPSTR text, int size);
 HOSTAPI int WINAPI GetWindowTextLengthA(HWND window);
@@ -434,6 +444,8 @@ HOSTAPI int WINAPI MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT coun
 HOSTAPI BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 HOSTAPI BOOL WINAPI UpdateWindow(HWND window);
 HOSTAPI LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HOSTAPI LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam);
 HOSTAPI LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The message queue of the thread that created the windows.
