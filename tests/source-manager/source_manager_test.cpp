@@ -68,6 +68,10 @@ class SourceManagerTest : public HostFixture {
     source_.Id = 0;
     return result;
   }
+  TW_UINT16 EnableWithoutUi() {
+    TW_USERINTERFACE ui{TWAIN_FALSE, TWAIN_FALSE, nullptr};
+    return ToSource(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
+  }
   TW_UINT16 ProcessEvent(TW_UINT16* message) {
     MSG empty{};
     TW_EVENT event{&empty, 0xBEEF};
@@ -232,8 +236,7 @@ TEST_F(SourceManagerTest, HandsTheNotificationsOverInOrderThroughEventProcessing
   setenv("FAKE_SOURCE_NOTIFY", "101,102", 1);
   OpenManager();
   ASSERT_EQ(OpenSource("Fake Camera A"), TWRC_SUCCESS);
-  TW_USERINTERFACE ui{TWAIN_FALSE, TWAIN_FALSE, nullptr};
-  ASSERT_EQ(ToSource(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_SUCCESS);
+  ASSERT_EQ(EnableWithoutUi(), TWRC_SUCCESS);
 
   TW_UINT16 message = 0;
   EXPECT_EQ(ProcessEvent(&message), TWRC_DSEVENT);
@@ -267,8 +270,7 @@ TEST_F(SourceManagerTest, DropsTheNotificationsOfAClosedSourceAndRefusesBadOnes)
   setenv("FAKE_SOURCE_NOTIFY", "101", 1);
   OpenManager();
   ASSERT_EQ(OpenSource("Fake Camera A"), TWRC_SUCCESS);
-  TW_USERINTERFACE ui{TWAIN_FALSE, TWAIN_FALSE, nullptr};
-  ASSERT_EQ(ToSource(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_SUCCESS);
+  ASSERT_EQ(EnableWithoutUi(), TWRC_SUCCESS);
   EXPECT_EQ(CloseSource(), TWRC_SUCCESS);
   ASSERT_EQ(OpenSource("Fake Camera A"), TWRC_SUCCESS);
   TW_UINT16 message = 0;
