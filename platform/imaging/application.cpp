@@ -26,6 +26,8 @@ MILAPI MIL_ID MFTYPE MappAlloc(MIL_INT initFlag, MIL_ID* applicationId) {
   Lock lock(sim.mutex);
   CallRecord call(sim, "MappAlloc", initFlag);
   ReadEnvironment(sim);
+  // A new application starts with error reports on.
+  sim.errorReports = true;
   MIL_ID id = NewId(sim, applicationId);
   sim.applications[id].reset(new Application{id});
   return call.Result(id);

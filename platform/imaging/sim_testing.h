@@ -94,7 +94,8 @@ typedef size_t (*SimReadCallLogProc)(char* buffer, size_t size);
 typedef void (*SimClearCallLogProc)(void);
 // Errors the library reported since the reset, printed or not.
 typedef uint32_t (*SimErrorCountProc)(void);
-// The error-report switch of MappControl(0x40000000, 0 or 1); 1 at load.
+// The error-report switch of MappControl(0x40000000, 0 or 1); 1 at load and
+// after every MappAlloc.
 typedef int32_t (*SimErrorReportsOnProc)(void);
 
 // Read back. Each returns 0 for an id that is not a live object of its kind.

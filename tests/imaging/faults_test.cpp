@@ -96,6 +96,11 @@ TEST_F(SimulatorTest, ErrorReportsPrintOnlyWhileSwitchedOn) {
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(sim.ErrorReportsOn(), 1);
   EXPECT_EQ(sim.ErrorCount(), 4u);
+
+  // A new application starts with reports on again.
+  mil.MappControl(0x40000000, 0);
+  mil.MappAlloc(M_DEFAULT_FLAG, nullptr);
+  EXPECT_EQ(sim.ErrorReportsOn(), 1);
 }
 
 TEST_F(SimulatorTest, CallLogHasALinePerCall) {
