@@ -41,9 +41,10 @@ int InstallPackedCurve(LutNodeList& list, LutChannel channel, const uint8_t* pai
   const char* fault = PackedCurveFault(pairs, count, available);
   if (fault != nullptr) {
     DiagnosticLog log;
-    log.Write("Korvanta TWAIN DS: stored %s LUT curve of %u nodes refused (%s), using the "
-              "default curve \n",
-              CHANNEL_NAMES[channel], static_cast<unsigned>(count), fault);
+    log.Write(
+        "Korvanta TWAIN DS: stored %s LUT curve of %u nodes refused (%s), using the "
+        "default curve \n",
+        CHANNEL_NAMES[channel], static_cast<unsigned>(count), fault);
     SetDefaultCurve(list);
     return 1;
   }

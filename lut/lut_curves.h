@@ -70,8 +70,8 @@ struct LutCurveSet {
   // neighbours' x.
   void MoveSelectedNode(int32_t x, int32_t y);
 
-  LutChannel channel;                     // the list the LUT page edits
-  const LutNode* selected;                // node being dragged, or null
+  LutChannel channel;                    // the list the LUT page edits
+  const LutNode* selected;               // node being dragged, or null
   LutNodeList lists[LUT_CHANNEL_COUNT];  // indexed by LutChannel; walk them to paint
 };
 

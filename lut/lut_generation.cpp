@@ -61,8 +61,9 @@ uint16_t MilGenerateLut() {
   // takes the All curve, which stands for every channel.
   if (curveSet->channel != LUT_ALL && !milInfo.ColourInput) {
     DiagnosticLog log;
-    log.Write("Korvanta TWAIN DS: colour LUT curves are current on a board without colour "
-              "input, loading the All curve \n");
+    log.Write(
+        "Korvanta TWAIN DS: colour LUT curves are current on a board without colour "
+        "input, loading the All curve \n");
   }
   if (curveSet->channel == LUT_ALL || !milInfo.ColourInput) {
     WriteRamps(table, curveSet->ListToBytes(LUT_ALL));

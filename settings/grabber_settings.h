@@ -33,8 +33,8 @@ struct GrabberSettings {
   int32_t DispZoom;  // 1, 2, 4, or -2, -4 to reduce
   int32_t ExtWindow;
   int32_t Preview;
-  int32_t LutType;    // 0: the input LUT is built from the node curves
-  uint32_t LutValues;  // count word of LutNodeData; 0 when none is loaded
+  int32_t LutType;                   // 0: the input LUT is built from the node curves
+  uint32_t LutValues;                // count word of LutNodeData; 0 when none is loaded
   std::vector<uint8_t> LutNodeData;  // two bytes (input, output) a node
 };
 

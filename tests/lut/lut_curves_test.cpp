@@ -1,5 +1,7 @@
 // The node lists of the input LUT: channel switching, editing, the packed
 // form and what a malformed stored value turns into.
+#include "lut/lut_curves.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,11 +9,12 @@
 #include <vector>
 
 #include "host_fixture.h"
-#include "lut/lut_curves.h"
 #include "source/source_session.h"
 
 bool operator==(const LutNode& a, const LutNode& b) { return a.x == b.x && a.y == b.y; }
-void PrintTo(const LutNode& node, std::ostream* out) { *out << "(" << node.x << ", " << node.y << ")"; }
+void PrintTo(const LutNode& node, std::ostream* out) {
+  *out << "(" << node.x << ", " << node.y << ")";
+}
 
 namespace {
 
@@ -28,7 +31,8 @@ Nodes NodesOf(const LutCurveSet& set, LutChannel channel) {
 void Shape(LutCurveSet& set, LutChannel c, const Nodes& nodes) {
   set.SelectChannel(c);
   LutNodeList& list = set.lists[c];
-  while (list.size() > 2) ASSERT_TRUE(set.RemoveNodeAt(std::next(list.begin())->x, std::next(list.begin())->y));
+  while (list.size() > 2)
+    ASSERT_TRUE(set.RemoveNodeAt(std::next(list.begin())->x, std::next(list.begin())->y));
   ASSERT_TRUE(set.SelectNode(&list.front()));
   set.MoveSelectedNode(0, nodes.front().y);
   ASSERT_TRUE(set.SelectNode(&list.back()));
@@ -128,12 +132,9 @@ TEST_F(LutCurvesTest, MoveSelectedNodeKeepsTheOrder) {
   };
   const Nodes four = {{0, 0}, {100, 100}, {200, 200}, {255, 255}};
   const Case cases[] = {
-      {DEFAULT_NODES, 1, 200, 30, {200, 30}},
-      {DEFAULT_NODES, 0, 200, 30, {0, 30}},
-      {DEFAULT_NODES, 2, 200, 30, {255, 30}},
-      {DEFAULT_NODES, 1, 300, -5, {255, 0}},
-      {four, 1, 150, 100, {150, 100}},
-      {four, 1, 250, 100, {200, 100}},
+      {DEFAULT_NODES, 1, 200, 30, {200, 30}}, {DEFAULT_NODES, 0, 200, 30, {0, 30}},
+      {DEFAULT_NODES, 2, 200, 30, {255, 30}}, {DEFAULT_NODES, 1, 300, -5, {255, 0}},
+      {four, 1, 150, 100, {150, 100}},        {four, 1, 250, 100, {200, 100}},
       {four, 2, 20, 100, {100, 100}},
   };
   for (const Case& c : cases) {
@@ -165,16 +166,17 @@ TEST_F(LutCurvesTest, OnlyANodeOfTheCurrentListCanBeSelectedAndMoved) {
 
 TEST_F(LutCurvesTest, PackCurvesFollowsTheCurrentChannel) {
   set.SelectChannel(LUT_ALL);
-  EXPECT_EQ(set.PackCurves(), (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x03, 0, 0, 0x80, 0x80, 0xFF, 0xFF}));
+  EXPECT_EQ(set.PackCurves(),
+            (std::vector<uint8_t>{0x00, 0x00, 0x00, 0x03, 0, 0, 0x80, 0x80, 0xFF, 0xFF}));
 
   set.SelectChannel(LUT_GREEN);
   Shape(set, LUT_RED, {{0, 0}, {255, 255}});
   Shape(set, LUT_BLUE, {{0, 255}, {255, 0}});
   set.SelectChannel(LUT_GREEN);
-  EXPECT_EQ(set.PackCurves(), (std::vector<uint8_t>{0x02, 0x03, 0x02, 0x00,                   //
-                                                     0x00, 0x00, 0xFF, 0xFF,                   // red
-                                                     0x00, 0x00, 0x80, 0x80, 0xFF, 0xFF,       // green
-                                                     0x00, 0xFF, 0xFF, 0x00}));                // blue
+  EXPECT_EQ(set.PackCurves(), (std::vector<uint8_t>{0x02, 0x03, 0x02, 0x00,              //
+                                                    0x00, 0x00, 0xFF, 0xFF,              // red
+                                                    0x00, 0x00, 0x80, 0x80, 0xFF, 0xFF,  // green
+                                                    0x00, 0xFF, 0xFF, 0x00}));           // blue
 }
 
 TEST_F(LutCurvesTest, PackedCurvesLoadBackAsTheyWere) {
@@ -190,7 +192,8 @@ TEST_F(LutCurvesTest, PackedCurvesLoadBackAsTheyWere) {
 
   LutCurveSet loaded;
   EXPECT_EQ(loaded.LoadPacked(countWord, packed.data() + 4, packed.size() - 4, 0), 0);
-  for (int c = LUT_RED; c <= LUT_BLUE; ++c) EXPECT_EQ(NodesOf(loaded, LutChannel(c)), NodesOf(set, LutChannel(c)));
+  for (int c = LUT_RED; c <= LUT_BLUE; ++c)
+    EXPECT_EQ(NodesOf(loaded, LutChannel(c)), NodesOf(set, LutChannel(c)));
   EXPECT_EQ(loaded.channel, LUT_RED);  // the channel shape leaves the channel alone
   EXPECT_EQ(NodesOf(loaded, LUT_ALL), DEFAULT_NODES);
 
@@ -203,7 +206,8 @@ TEST_F(LutCurvesTest, PackedCurvesLoadBackAsTheyWere) {
   EXPECT_EQ(PackedNodeCount(countWord), 3u);
   EXPECT_EQ(loaded.LoadPacked(countWord, packed.data() + 4, packed.size() - 4, 0), 0);
   EXPECT_EQ(loaded.channel, LUT_ALL);
-  for (int c = LUT_RED; c <= LUT_ALL; ++c) EXPECT_EQ(NodesOf(loaded, LutChannel(c)), NodesOf(set, LUT_ALL));
+  for (int c = LUT_RED; c <= LUT_ALL; ++c)
+    EXPECT_EQ(NodesOf(loaded, LutChannel(c)), NodesOf(set, LUT_ALL));
   EXPECT_EQ(Log(), "");
 }
 
@@ -239,13 +243,34 @@ TEST_F(LutCurvesTest, MalformedStoredCurvesFallBackToTheDefaultCurve) {
       {"one node", 0x01000000, {0, 40}, DEFAULT_NODES, {}, {}, "fewer than two"},
       {"first x not 0", 0x02000000, {1, 0, 255, 255}, DEFAULT_NODES, {}, {}, "input level 0"},
       {"last x not 255", 0x02000000, {0, 0, 254, 255}, DEFAULT_NODES, {}, {}, "input level 255"},
-      {"decreasing x", 0x04000000, {0, 0, 100, 1, 99, 2, 255, 3}, DEFAULT_NODES, {}, {}, "decrease"},
-      {"blue cut short, red and green kept", 0x00020202, {0, 9, 255, 99, 0, 9, 255, 99, 0, 9},
-       stored, stored, DEFAULT_NODES, "ends before"},
-      {"red of one node, green still read", 0x00010200, {0, 1, 0, 9, 255, 99}, DEFAULT_NODES, stored,
-       ramp, "fewer than two"},
-      {"green not starting at 0", 0x00000202, {1, 0, 255, 0, 0, 9, 255, 99}, ramp, DEFAULT_NODES,
-       stored, "input level 0"},
+      {"decreasing x",
+       0x04000000,
+       {0, 0, 100, 1, 99, 2, 255, 3},
+       DEFAULT_NODES,
+       {},
+       {},
+       "decrease"},
+      {"blue cut short, red and green kept",
+       0x00020202,
+       {0, 9, 255, 99, 0, 9, 255, 99, 0, 9},
+       stored,
+       stored,
+       DEFAULT_NODES,
+       "ends before"},
+      {"red of one node, green still read",
+       0x00010200,
+       {0, 1, 0, 9, 255, 99},
+       DEFAULT_NODES,
+       stored,
+       ramp,
+       "fewer than two"},
+      {"green not starting at 0",
+       0x00000202,
+       {1, 0, 255, 0, 0, 9, 255, 99},
+       ramp,
+       DEFAULT_NODES,
+       stored,
+       "input level 0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

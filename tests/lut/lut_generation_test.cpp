@@ -1,22 +1,20 @@
 // The input table built from the curves, checked against the simulated
 // board: the table the digitizer holds, the library calls that built it, and
 // the pixels of a grab.
+#include "lut/lut_generation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "grabber/imaging_library.h"
-#include "grabber/mil_constants.h"
 #include "grabber/mil_info.h"
-#include "host_fixture.h"
+#include "grabber_fixture.h"
 #include "lut/lut_curves.h"
-#include "lut/lut_generation.h"
-#include "platform/imaging/sim_testing.h"
-#include "source/source_session.h"
 
 namespace {
 
@@ -56,122 +54,34 @@ void Install(LutChannel c, int index) {
   ASSERT_EQ(LoadPredefinedCurve(index), 0);
 }
 
-class LutGenerationTest : public HostFixture {
+// The digitizer is set up as at opening, on a board with an input LUT.
+class LutGenerationTest : public GrabberTest {
  protected:
-  void SetUp() override {
-    HostFixture::SetUp();
-    savedDumpMode_ = sourceSession.dumpMode;
-    sourceSession.dumpMode = DUMP_TO_DEBUGGER;
-    library_ = LoadLibraryA("MIL.DLL");
-    ASSERT_NE(library_, nullptr);
-    ResolveEntries();
-    SimReset();
-    SimSetBoardType(BOARD_WITH_INPUT_LUT);
-    SimSetInstant(1);
-    ASSERT_EQ(SimSetPixelLayout(LAYOUT_RGB24), 1);
-    application_ = imagingLibrary.MappAlloc(MIL_DEFAULT_FLAG, nullptr);
-    milInfo = MilInfo{};
-    milInfo.MilSystem =
-        imagingLibrary.MsysAlloc(MIL_SYSTEM_DESCRIPTOR, 0, MIL_DEFAULT_FLAG, nullptr);
-    ASSERT_NE(milInfo.MilSystem, 0);
-    milInfo.HasInputLut = 1;
-    milInfo.curveSet = CreateLutCurveSet();
-    ASSERT_NE(milInfo.curveSet, nullptr);
-  }
-
-  void TearDown() override {
-    DestroyLutCurveSet(milInfo.curveSet);
-    if (library_ != nullptr) {
-      if (image_ != 0) imagingLibrary.MbufFree(image_);
-      if (milInfo.MilDigitizer != 0) imagingLibrary.MdigFree(milInfo.MilDigitizer);
-      if (milInfo.MilSystem != 0) imagingLibrary.MsysFree(milInfo.MilSystem);
-      if (application_ != 0) imagingLibrary.MappFree(application_);
-      EXPECT_EQ(SimObjectCount(SIM_ALL_OBJECTS), 0);
-      SimReset();
-      FreeLibrary(library_);
-    }
-    milInfo = MilInfo{};
-    imagingLibrary = ImagingLibrary{};
-    sourceSession.dumpMode = savedDumpMode_;
-    HostFixture::TearDown();
-  }
-
-  template <typename Proc>
-  void Resolve(Proc& entry, const char* name) {
-    entry = reinterpret_cast<Proc>(GetProcAddress(library_, name));
-    ASSERT_NE(entry, nullptr) << name;
-  }
-
-  void ResolveEntries() {
-    Resolve(imagingLibrary.MappAlloc, "MappAlloc");
-    Resolve(imagingLibrary.MappFree, "MappFree");
-    Resolve(imagingLibrary.MsysAlloc, "MsysAlloc");
-    Resolve(imagingLibrary.MsysFree, "MsysFree");
-    Resolve(imagingLibrary.MdigAlloc, "MdigAlloc");
-    Resolve(imagingLibrary.MdigFree, "MdigFree");
-    Resolve(imagingLibrary.MdigGrab, "MdigGrab");
-    Resolve(imagingLibrary.MdigLut, "MdigLut");
-    Resolve(imagingLibrary.MbufAllocColor, "MbufAllocColor");
-    Resolve(imagingLibrary.MbufAlloc1d, "MbufAlloc1d");
-    Resolve(imagingLibrary.MbufChildColor, "MbufChildColor");
-    Resolve(imagingLibrary.MbufFree, "MbufFree");
-    Resolve(imagingLibrary.MbufInquire, "MbufInquire");
-    Resolve(imagingLibrary.MgenLutRamp, "MgenLutRamp");
-    Resolve(SimReset, "SimReset");
-    Resolve(SimSetBoardType, "SimSetBoardType");
-    Resolve(SimSetInstant, "SimSetInstant");
-    Resolve(SimSetPixelLayout, "SimSetPixelLayout");
-    Resolve(SimReadCallLog, "SimReadCallLog");
-    Resolve(SimClearCallLog, "SimClearCallLog");
-    Resolve(SimErrorCount, "SimErrorCount");
-    Resolve(SimGetDigitizerState, "SimGetDigitizerState");
-    Resolve(SimObjectCount, "SimObjectCount");
-    Resolve(SimExpectedPixel, "SimExpectedPixel");
-  }
-
-  // Allocates the digitizer for a camera format, as the set-up does, and
-  // records whether it delivers colour.
   void UseFormat(const char* format) {
-    milInfo.MilDigitizer =
-        imagingLibrary.MdigAlloc(milInfo.MilSystem, 0, format, MIL_DEFAULT_FLAG, nullptr);
-    ASSERT_NE(milInfo.MilDigitizer, 0) << format;
-    SimDigitizerState state = DigitizerState();
-    milInfo.ColourInput = state.bands == 3;
-  }
-
-  SimDigitizerState DigitizerState() {
-    SimDigitizerState state{};
-    EXPECT_EQ(SimGetDigitizerState(milInfo.MilDigitizer, &state), 1);
-    return state;
+    ASSERT_EQ(sim.SetPixelLayout(LAYOUT_RGB24), 1);
+    Open(BOARD_WITH_INPUT_LUT, format);
+    ASSERT_NE(milInfo.curveSet, nullptr);
+    buffersAfterSetUp_ = sim.ObjectCount(SIM_BUFFERS);
   }
 
   // The names of the library calls since the last clear, in order.
-  std::vector<std::string> CallNames() {
-    std::string log(SimReadCallLog(nullptr, 0) + 1, '\0');
-    SimReadCallLog(&log[0], log.size());
+  std::vector<std::string> CallNames() const {
     std::vector<std::string> names;
-    size_t start = 0;
-    for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
-      std::string line = log.substr(start, end - start);
+    std::istringstream log(CallLog());
+    for (std::string line; std::getline(log, line);)
       names.push_back(line.substr(0, line.find('(')));
-    }
     return names;
   }
 
-  DumpMode savedDumpMode_ = 0;
-  HMODULE library_ = nullptr;
-  MIL_ID application_ = 0;
-  MIL_ID image_ = 0;
-  SimResetProc SimReset = nullptr;
-  SimSetBoardTypeProc SimSetBoardType = nullptr;
-  SimSetInstantProc SimSetInstant = nullptr;
-  SimSetPixelLayoutProc SimSetPixelLayout = nullptr;
-  SimReadCallLogProc SimReadCallLog = nullptr;
-  SimClearCallLogProc SimClearCallLog = nullptr;
-  SimErrorCountProc SimErrorCount = nullptr;
-  SimGetDigitizerStateProc SimGetDigitizerState = nullptr;
-  SimObjectCountProc SimObjectCount = nullptr;
-  SimExpectedPixelProc SimExpectedPixel = nullptr;
+  // Every table buffer was released again.
+  void ExpectTablesReleased() const { EXPECT_EQ(sim.ObjectCount(SIM_BUFFERS), buffersAfterSetUp_); }
+
+  // No call since the set-up was refused or reported an error.
+  void ExpectNoLibraryErrors() const {
+    EXPECT_EQ(CallLog().find(" error:"), std::string::npos) << CallLog();
+  }
+
+  int32_t buffersAfterSetUp_ = 0;
 };
 
 TEST_F(LutGenerationTest, NothingIsCalledWithoutInputLutDigitizerOrCurves) {
@@ -193,7 +103,7 @@ TEST_F(LutGenerationTest, NothingIsCalledWithoutInputLutDigitizerOrCurves) {
     milInfo.HasInputLut = c.hasInputLut;
     milInfo.MilDigitizer = c.digitizer;
     milInfo.curveSet = c.curveSet;
-    SimClearCallLog();
+    sim.ClearCallLog();
     EXPECT_EQ(MilGenerateLut(), 1) << c.name;
     EXPECT_TRUE(CallNames().empty()) << c.name;
   }
@@ -206,17 +116,17 @@ TEST_F(LutGenerationTest, ColourBoardBuildsOneTableWithBandChildrenAndFreesTheCh
   UseFormat("M_PAL_RGB");
   ASSERT_TRUE(milInfo.ColourInput);
   milInfo.curveSet->SelectChannel(LUT_ALL);
-  SimClearCallLog();
+  sim.ClearCallLog();
   EXPECT_EQ(MilGenerateLut(), 0);
-  const std::vector<std::string> expected = {
-      "MbufAllocColor", "MbufChildColor", "MbufChildColor", "MbufChildColor", "MgenLutRamp",
-      "MgenLutRamp",    "MdigLut",        "MbufFree",       "MbufFree",       "MbufFree",
-      "MbufFree"};
+  const std::vector<std::string> expected = {"MbufAllocColor", "MbufChildColor", "MbufChildColor",
+                                             "MbufChildColor", "MgenLutRamp",    "MgenLutRamp",
+                                             "MdigLut",        "MbufFree",       "MbufFree",
+                                             "MbufFree",       "MbufFree"};
   EXPECT_EQ(CallNames(), expected);
   // The table went last: freeing a parent before its children would have
   // left children behind or been refused.
-  EXPECT_EQ(SimObjectCount(SIM_BUFFERS), 0);
-  EXPECT_EQ(SimErrorCount(), 0u);
+  ExpectTablesReleased();
+  ExpectNoLibraryErrors();
 }
 
 // Each case changes the curves from where the previous one left them, so
@@ -245,8 +155,8 @@ TEST_F(LutGenerationTest, ColourBoardTablesFollowTheCurves) {
          milInfo.curveSet->SelectChannel(LUT_GREEN);
        },
        NEG_LINEAR, IDENTITY, IDENTITY},
-      {"Blue current, pseudo color into blue only",
-       [] { Install(LUT_BLUE, 3); }, NEG_LINEAR, IDENTITY, PSEUDO_COLOR},
+      {"Blue current, pseudo color into blue only", [] { Install(LUT_BLUE, 3); }, NEG_LINEAR,
+       IDENTITY, PSEUDO_COLOR},
       {"A vertical step: the later node of equal input wins",
        [] {
          milInfo.curveSet->SelectChannel(LUT_RED);
@@ -254,7 +164,9 @@ TEST_F(LutGenerationTest, ColourBoardTablesFollowTheCurves) {
          ASSERT_TRUE(milInfo.curveSet->InsertNode(100, 10));
          ASSERT_TRUE(milInfo.curveSet->InsertNode(100, 240));
        },
-       {{0, 0}, {100, 10}, {100, 240}, {255, 255}}, IDENTITY, PSEUDO_COLOR},
+       {{0, 0}, {100, 10}, {100, 240}, {255, 255}},
+       IDENTITY,
+       PSEUDO_COLOR},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -264,24 +176,24 @@ TEST_F(LutGenerationTest, ColourBoardTablesFollowTheCurves) {
     EXPECT_EQ(Band(state, 0), ExpectedTable(c.red));
     EXPECT_EQ(Band(state, 1), ExpectedTable(c.green));
     EXPECT_EQ(Band(state, 2), ExpectedTable(c.blue));
-    EXPECT_EQ(SimObjectCount(SIM_BUFFERS), 0);
+    ExpectTablesReleased();
   }
-  EXPECT_EQ(SimErrorCount(), 0u);
+  ExpectNoLibraryErrors();
 }
 
 TEST_F(LutGenerationTest, MonochromeBoardBuildsOneSingleBandTable) {
   UseFormat("M_CCIR");
   ASSERT_FALSE(milInfo.ColourInput);
   Install(LUT_ALL, 3);
-  SimClearCallLog();
+  sim.ClearCallLog();
   EXPECT_EQ(MilGenerateLut(), 0);
   const std::vector<std::string> expected = {"MbufAlloc1d", "MgenLutRamp", "MgenLutRamp",
                                              "MgenLutRamp", "MgenLutRamp", "MdigLut",
                                              "MbufFree"};
   EXPECT_EQ(CallNames(), expected);
   EXPECT_EQ(Band(DigitizerState(), 0), ExpectedTable(PSEUDO_COLOR));
-  EXPECT_EQ(SimObjectCount(SIM_BUFFERS), 0);
-  EXPECT_EQ(SimErrorCount(), 0u);
+  ExpectTablesReleased();
+  ExpectNoLibraryErrors();
   EXPECT_EQ(std::string(HostDebugOutput()), "");
 }
 
@@ -295,7 +207,7 @@ TEST_F(LutGenerationTest, MonochromeBoardWithAColourChannelCurrentLoadsTheAllCur
   milInfo.curveSet->SelectChannel(LUT_RED);
   ASSERT_EQ(milInfo.curveSet->LoadPacked(0x00050000, stored, sizeof stored, 0), 0);
   HostClearDebugOutput();
-  SimClearCallLog();
+  sim.ClearCallLog();
 
   EXPECT_EQ(MilGenerateLut(), 0);
 
@@ -304,14 +216,15 @@ TEST_F(LutGenerationTest, MonochromeBoardWithAColourChannelCurrentLoadsTheAllCur
   EXPECT_EQ(std::count(names.begin(), names.end(), "MbufChildColor"), 0);
   EXPECT_EQ(std::count(names.begin(), names.end(), "MgenLutRamp"), 1);
   EXPECT_EQ(Band(DigitizerState(), 0), ExpectedTable(NEG_LINEAR));
-  EXPECT_EQ(SimErrorCount(), 0u);
-  EXPECT_EQ(SimObjectCount(SIM_BUFFERS), 0);
+  ExpectNoLibraryErrors();
+  ExpectTablesReleased();
   std::string log = HostDebugOutput();
   EXPECT_EQ(log.rfind("Korvanta TWAIN DS: ", 0), 0u) << log;
   EXPECT_EQ(log.back(), '\n');
 }
 
 TEST_F(LutGenerationTest, PredefinedCurvesGoIntoTheCurrentListOnly) {
+  UseFormat("M_PAL_RGB");
   LutCurveSet& set = *milInfo.curveSet;
   const std::vector<uint8_t> defaultBytes = {0, 0, 128, 128, 255, 255};
   EXPECT_EQ(LoadPredefinedCurve(0), 1);  // "user defined" installs nothing
@@ -333,7 +246,8 @@ TEST_F(LutGenerationTest, PredefinedCurvesGoIntoTheCurrentListOnly) {
               (std::vector<uint8_t>{0, 0, 64, 255, 128, 0, 192, 255, 255, 0}));
   }
   const char* const texts[] = {"user defined", "pos. linear", "neg. linear", "pseudo color"};
-  for (int i = 0; i < PREDEFINED_CURVE_COUNT; ++i) EXPECT_STREQ(PREDEFINED_CURVES[i].text, texts[i]);
+  for (int i = 0; i < PREDEFINED_CURVE_COUNT; ++i)
+    EXPECT_STREQ(PREDEFINED_CURVES[i].text, texts[i]);
 
   milInfo.curveSet = nullptr;
   EXPECT_EQ(LoadPredefinedCurve(1), 1);
@@ -345,33 +259,34 @@ TEST_F(LutGenerationTest, PredefinedCurvesGoIntoTheCurrentListOnly) {
 // change of the red curve differs by exactly that table.
 TEST_F(LutGenerationTest, AGrabShowsTheNewTableInItsPixels) {
   UseFormat("M_PAL_RGB");
-  SimDigitizerState state = DigitizerState();
-  image_ = imagingLibrary.MbufAllocColor(milInfo.MilSystem, 3, state.width, state.height,
-                                         MIL_UNSIGNED_8, MIL_IMAGE_ATTRIBUTE, nullptr);
-  ASSERT_NE(image_, 0);
-  const uint8_t* pixels =
-      reinterpret_cast<const uint8_t*>(imagingLibrary.MbufInquire(image_, MIL_HOST_ADDRESS, nullptr));
+  ASSERT_EQ(milInfo.BandCount, 3u);
+  const MIL_ID image = milInfo.MilImage;
+  const uint8_t* pixels = milInfo.ImageData;  // packed R G B bytes
   ASSERT_NE(pixels, nullptr);
-  const int32_t width = state.width;
-  const int32_t sample[][2] = {{0, 0}, {17, 3}, {200, 100}, {width - 1, state.height - 1}};
+  const int32_t width = int32_t(milInfo.ImageWidth);
+  const int32_t height = int32_t(milInfo.ImageHeight);
+  const int32_t sample[][2] = {{0, 0}, {17, 3}, {200, 100}, {width - 1, height - 1}};
 
   milInfo.curveSet->SelectChannel(LUT_ALL);
   ASSERT_EQ(MilGenerateLut(), 0);
   uint32_t before = DigitizerState().frameCount;
-  imagingLibrary.MdigGrab(milInfo.MilDigitizer, image_);
+  imagingLibrary.MdigGrab(milInfo.MilDigitizer, image);
   uint8_t levels[4][3];
   for (int i = 0; i < 4; ++i) {
     const uint8_t* pixel = pixels + 3 * (size_t(sample[i][1]) * width + sample[i][0]);
     uint8_t expected[3];
-    ASSERT_EQ(SimExpectedPixel(milInfo.MilDigitizer, sample[i][0], sample[i][1], before, expected), 3);
+    ASSERT_EQ(sim.ExpectedPixel(milInfo.MilDigitizer, sample[i][0], sample[i][1], before, expected),
+              3);
     EXPECT_EQ(std::vector<uint8_t>(pixel, pixel + 3), std::vector<uint8_t>(expected, expected + 3));
     // The levels the next frame brings, through the identity.
-    ASSERT_EQ(SimExpectedPixel(milInfo.MilDigitizer, sample[i][0], sample[i][1], before + 1, levels[i]), 3);
+    ASSERT_EQ(
+        sim.ExpectedPixel(milInfo.MilDigitizer, sample[i][0], sample[i][1], before + 1, levels[i]),
+        3);
   }
 
   Install(LUT_RED, 2);
   ASSERT_EQ(MilGenerateLut(), 0);
-  imagingLibrary.MdigGrab(milInfo.MilDigitizer, image_);
+  imagingLibrary.MdigGrab(milInfo.MilDigitizer, image);
   ASSERT_EQ(DigitizerState().frameCount, before + 2);
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
@@ -380,7 +295,7 @@ TEST_F(LutGenerationTest, AGrabShowsTheNewTableInItsPixels) {
     EXPECT_EQ(pixel[1], levels[i][1]);
     EXPECT_EQ(pixel[2], levels[i][2]);
   }
-  EXPECT_EQ(SimErrorCount(), 0u);
+  ExpectNoLibraryErrors();
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // The settings record and its accessors.
+#include "settings/grabber_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "host_fixture.h"
-#include "settings/grabber_settings.h"
 
 namespace {
 
