@@ -176,9 +176,11 @@ RECT DialogUnitsToPixels(short x, short y, short cx, short cy) {
   return RECT{left, top, left + ScaleRounded(cx, kDialogBaseX, 4), top + ScaleRounded(cy, kDialogBaseY, 8)};
 }
 
+// The dialog's own visibility does not count: its first tab stop is known
+// before it is shown.
 bool IsTabStop(const Window& window) {
   return window.kind != WindowClass::Dialog && (window.style & WS_TABSTOP) != 0 &&
-         (window.style & WS_DISABLED) == 0 && IsWindowVisible(window.handle);
+         (window.style & (WS_DISABLED | WS_VISIBLE)) == WS_VISIBLE;
 }
 
 void CollectTabStops(HWND handle, std::vector<HWND>* stops) {
@@ -186,7 +188,7 @@ void CollectTabStops(HWND handle, std::vector<HWND>* stops) {
   if (window == nullptr) return;
   for (HWND child : window->children) {
     Window* record = PeekWindowRecord(child);
-    if (record == nullptr) continue;
+    if (record == nullptr || (record->style & WS_VISIBLE) == 0) continue;
     if (IsTabStop(*record)) stops->push_back(child);
     CollectTabStops(child, stops);
   }

@@ -274,7 +274,9 @@ void DrawButton(Canvas& canvas, const Window& button, const RECT& client, bool e
     for (int y = -6; y <= 6; ++y)
       for (int x = -6; x <= 6; ++x) {
         int d = x * x + y * y;
-        if (d <= 36) canvas.Pixel(cx + x, cy + y, d >= 26 ? (x + y < 0 ? kShadow : kHighlight) : enabled ? kWhite : kFace);
+        COLORREF ring = d >= 26 ? (x + y < 0 ? kShadow : kHighlight) : d >= 17 ? (x + y < 0 ? kBlack : kFace)
+                                                                                : enabled ? kWhite : kFace;
+        if (d <= 36) canvas.Pixel(cx + x, cy + y, ring);
         if (button.check == BST_CHECKED && d <= 5) canvas.Pixel(cx + x, cy + y, kBlack);
       }
   }

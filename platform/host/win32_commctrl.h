@@ -1,9 +1,10 @@
-// Common controls: the tab control and the trackbar.
+// Common controls: the tab control and the trackbar. A resource script may
+// include it for the constants (RC_INVOKED skips the rest).
 #pragma once
 
-#include "win32_types.h"
 #include "win32_windows.h"
 
+#ifndef RC_INVOKED
 struct INITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
@@ -34,6 +35,7 @@ struct NMHDR {
   UINT code;
 };
 typedef NMHDR* LPNMHDR;
+#endif  // RC_INVOKED
 
 // Tab control.
 #define WC_TABCONTROLA "SysTabControl32"
@@ -52,6 +54,7 @@ typedef NMHDR* LPNMHDR;
 #define TCIF_PARAM 0x0008
 #define TCIF_STATE 0x0010
 
+#ifndef RC_INVOKED
 struct TCITEMA {
   UINT mask;
   DWORD dwState;
@@ -64,6 +67,7 @@ struct TCITEMA {
 typedef TCITEMA* LPTCITEMA;
 typedef TCITEMA TCITEM;
 typedef LPTCITEMA LPTCITEM;
+#endif  // RC_INVOKED
 
 #define TCM_FIRST 0x1300
 #define TCM_GETITEMCOUNT (TCM_FIRST + 4)

@@ -1,6 +1,8 @@
-// Windows, dialogs and messages.
+// Windows, dialogs and messages. A resource script may include it for the
+// constants: what is not a constant is skipped when RC_INVOKED is defined.
 #pragma once
 
+#ifndef RC_INVOKED
 #include "win32_types.h"
 
 struct POINT {
@@ -30,6 +32,7 @@ typedef MSG* LPMSG;
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+#endif  // RC_INVOKED
 
 // Message boxes.
 #define MB_OK 0x00000000L
@@ -363,6 +366,7 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define DWLP_DLGPROC (DWLP_MSGRESULT + sizeof(LRESULT))
 #define DWLP_USER (DWLP_DLGPROC + sizeof(DLGPROC))
 
+#ifndef RC_INVOKED
 // Dialog templates: the fixed parts of the classic template and of its items;
 // the extended forms (DLGTEMPLATEEX) are parsed from their bytes, as on Windows.
 #pragma pack(push, 2)
@@ -456,3 +460,4 @@ HOSTAPI BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UIN
 HOSTAPI BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax);
 HOSTAPI BOOL WINAPI TranslateMessage(const MSG* message);
 HOSTAPI LRESULT WINAPI DispatchMessageA(const MSG* message);
+#endif  // RC_INVOKED
