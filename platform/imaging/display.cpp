@@ -17,11 +17,55 @@ constexpr uint32_t WINDOW_TITLE = 3119;
 constexpr size_t MAX_TITLE = 127;
 constexpr MIL_INT MAX_ZOOM = 16;
 
-void Select(Display& display, MIL_ID image, MIL_WINDOW_HANDLE window) {
+// The largest picture handed to a window; the window clips it anyway.
+constexpr int32_t MAX_PICTURE = 4096;
+
+// One axis of the zoom: a factor f above 0 repeats each pixel f times, below
+// 0 keeps every |f|th pixel.
+int32_t ZoomedSize(int32_t size, int32_t factor) {
+  int32_t zoomed = factor > 0 ? size * factor : (size - factor - 1) / -factor;
+  return zoomed < MAX_PICTURE ? zoomed : MAX_PICTURE;
+}
+
+int32_t SourceIndex(int32_t index, int32_t factor) {
+  return factor > 0 ? index / factor : index * -factor;
+}
+
+Picture PictureOf(const Display& display, const Buffer& buffer) {
+  Picture picture;
+  picture.bands = buffer.bands == 1 ? 1 : 3;
+  picture.width = ZoomedSize(buffer.width, display.zoomX);
+  picture.height = ZoomedSize(buffer.height, display.zoomY);
+  picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height * picture.bands);
+  uint8_t* out = picture.pixels.data();
+  for (int32_t y = 0; y < picture.height; ++y) {
+    int32_t sourceY = SourceIndex(y, display.zoomY);
+    for (int32_t x = 0; x < picture.width; ++x) {
+      int32_t sourceX = SourceIndex(x, display.zoomX);
+      for (int32_t band = 0; band < picture.bands; ++band) {
+        *out++ = ReadBand(buffer, sourceX, sourceY, band);
+      }
+    }
+  }
+  return picture;
+}
+
+// Shows the display's buffer in its window again, after any change.
+void Repaint(Simulator& sim, Display& display) {
+  ++*display.shown;
+  const Buffer* buffer = Find(sim.buffers, display.image);
+  if (display.selected && display.window != nullptr && buffer != nullptr) {
+    PaintWindowPicture(display.window, PictureOf(display, *buffer));
+  }
+}
+
+void Select(Simulator& sim, Display& display, MIL_ID image, MIL_WINDOW_HANDLE window) {
+  ClearWindow(display);
   display.selected = true;
   display.image = image;
   display.window = window;
   ++display.selectCount;
+  Repaint(sim, display);
 }
 
 void SelectWindow(const char* name, MIL_ID displayId, MIL_ID image, MIL_WINDOW_HANDLE window) {
@@ -31,7 +75,7 @@ void SelectWindow(const char* name, MIL_ID displayId, MIL_ID image, MIL_WINDOW_H
   Display* display = FindOrReport(call, sim.displays, displayId, "display");
   if (display == nullptr) return;
   if (image == 0) {
-    display->Deselect();
+    ClearWindow(*display);
     return;
   }
   Buffer* buffer = FindOrReport(call, sim.buffers, image, "buffer");
@@ -40,10 +84,44 @@ void SelectWindow(const char* name, MIL_ID displayId, MIL_ID image, MIL_WINDOW_H
     call.Error("only image buffers can be displayed");
     return;
   }
-  Select(*display, image, window);
+  Select(sim, *display, image, window);
 }
 
 }  // namespace
+
+namespace sim {
+
+void ClearWindow(Display& display) {
+  ++*display.shown;
+  if (display.selected && display.window != nullptr) PaintWindowPicture(display.window, Picture());
+  display.selected = false;
+  display.image = 0;
+  display.window = nullptr;
+}
+
+std::vector<Presentation> PresentationsOf(Simulator& sim, MIL_ID bufferId) {
+  std::vector<Presentation> presentations;
+  const Buffer* buffer = Find(sim.buffers, bufferId);
+  if (buffer == nullptr) return presentations;
+  for (const auto& entry : sim.displays) {
+    const Display& display = *entry.second;
+    if (display.selected && display.image == bufferId && display.window != nullptr) {
+      presentations.push_back(
+          Presentation{display.window, PictureOf(display, *buffer), display.shown, display.shown->load()});
+    }
+  }
+  return presentations;
+}
+
+void Present(const std::vector<Presentation>& presentations) {
+  for (const Presentation& presentation : presentations) {
+    if (presentation.shown->load() == presentation.shownWhenMade) {
+      PaintWindowPicture(presentation.window, presentation.picture);
+    }
+  }
+}
+
+}  // namespace sim
 
 MILAPI MIL_ID MFTYPE MdispAlloc(MIL_ID system, MIL_INT displayNumber, const char* displayFormat,
                                 MIL_INT initFlag, MIL_ID* displayId) {
@@ -89,7 +167,7 @@ MILAPI void MFTYPE MdispDeselect(MIL_ID displayId, MIL_ID image) {
     call.Error("the display does not show this buffer");
     return;
   }
-  display->Deselect();
+  ClearWindow(*display);
 }
 
 MILAPI void MFTYPE MdispControl(MIL_ID displayId, MIL_INT controlType, double value) {
@@ -141,6 +219,7 @@ MILAPI void MFTYPE MdispZoom(MIL_ID displayId, MIL_INT xFactor, MIL_INT yFactor)
   }
   display->zoomX = static_cast<int32_t>(xFactor);
   display->zoomY = static_cast<int32_t>(yFactor);
+  Repaint(sim, *display);
 }
 
 MILAPI int32_t SimGetDisplayState(MIL_ID displayId, SimDisplayState* state) {

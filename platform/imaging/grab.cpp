@@ -23,22 +23,28 @@ std::chrono::microseconds FramePeriod(const Simulator& sim, const Digitizer& dig
   return std::chrono::microseconds(1000000 / digitizer.format->frameRateHz);
 }
 
-struct Hook {
-  MIL_DIG_HOOK_FUNCTION_PTR function;
-  MIL_INT type;
-  MIL_ID digitizer;
-  void* data;
-  void Call() const {
-    if (function != nullptr) function(type, digitizer, data);
+// What follows a frame once the lock is released: the windows that show the
+// buffer are painted, then the digitizer's hook is called.
+struct FrameDone {
+  std::vector<Presentation> presentations;
+  MIL_DIG_HOOK_FUNCTION_PTR hook = nullptr;
+  MIL_INT hookType = 0;
+  MIL_ID digitizer = 0;
+  void* hookData = nullptr;
+
+  bool Empty() const { return presentations.empty() && hook == nullptr; }
+  void Finish() const {
+    Present(presentations);
+    if (hook != nullptr) hook(hookType, digitizer, hookData);
   }
 };
 
-// Writes the digitizer's next frame into the buffer (lock held) and returns
-// the hook to call once the lock is released.
-Hook CompleteFrame(Digitizer& digitizer, Buffer& buffer) {
+// Writes the digitizer's next frame into the buffer (lock held).
+FrameDone CompleteFrame(Simulator& sim, Digitizer& digitizer, Buffer& buffer) {
   WriteFrame(digitizer, buffer, digitizer.frameCount);
   ++digitizer.frameCount;
-  return Hook{digitizer.hook, digitizer.hookType, digitizer.id, digitizer.hookData};
+  return FrameDone{PresentationsOf(sim, buffer.id), digitizer.hook, digitizer.hookType,
+                   digitizer.id, digitizer.hookData};
 }
 
 // The continuous grab's thread: one frame a frame time while the digitizer
@@ -63,10 +69,10 @@ void RunContinuousGrab(MIL_ID digitizerId, uint32_t generation) {
       digitizer->grabBuffer = 0;
       return;
     }
-    Hook hook = CompleteFrame(*digitizer, *buffer);
-    if (hook.function != nullptr) {
+    FrameDone done = CompleteFrame(sim, *digitizer, *buffer);
+    if (!done.Empty()) {
       lock.unlock();
-      hook.Call();
+      done.Finish();
       lock.lock();
     }
     // After a stall, go on from now rather than catch up in a burst.
@@ -78,7 +84,7 @@ void RunContinuousGrab(MIL_ID digitizerId, uint32_t generation) {
 }  // namespace
 
 MILAPI void MFTYPE MdigGrab(MIL_ID digitizerId, MIL_ID bufferId) {
-  Hook hook{};
+  FrameDone done;
   {
     Simulator& sim = State();
     Lock lock(sim.mutex);
@@ -101,9 +107,9 @@ MILAPI void MFTYPE MdigGrab(MIL_ID digitizerId, MIL_ID bufferId) {
         return;
       }
     }
-    hook = CompleteFrame(*digitizer, *Find(sim.buffers, bufferId));
+    done = CompleteFrame(sim, *digitizer, *Find(sim.buffers, bufferId));
   }
-  hook.Call();
+  done.Finish();
 }
 
 MILAPI void MFTYPE MdigGrabContinuous(MIL_ID digitizerId, MIL_ID bufferId) {

@@ -44,7 +44,11 @@ void ReleaseDigitizer(Lock& lock, MIL_ID id) {
   sim.digitizers.erase(id);
 }
 
-void ReleaseDisplay(MIL_ID id) { State().displays.erase(id); }
+void ReleaseDisplay(MIL_ID id) {
+  Simulator& sim = State();
+  if (Display* display = Find(sim.displays, id)) ClearWindow(*display);
+  sim.displays.erase(id);
+}
 
 bool ReleaseBuffer(Lock& lock, MIL_ID id) {
   Simulator& sim = State();
@@ -59,7 +63,7 @@ bool ReleaseBuffer(Lock& lock, MIL_ID id) {
     halted = true;
   }
   for (auto& entry : sim.displays) {
-    if (entry.second->selected && entry.second->image == id) entry.second->Deselect();
+    if (entry.second->selected && entry.second->image == id) ClearWindow(*entry.second);
   }
   Buffer* buffer = Find(sim.buffers, id);
   if (buffer != nullptr && buffer->grabMemory) sim.grabMemoryUsed -= buffer->size;

@@ -4,6 +4,7 @@
 // for the frame time); the continuous-grab thread takes it for every frame.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
@@ -136,14 +137,41 @@ struct Display {
   std::string title;
   uint32_t selectCount = 0;
   std::map<MIL_INT, double> controls;
-
-  // Shows nothing any more.
-  void Deselect() {
-    selected = false;
-    image = 0;
-    window = nullptr;
-  }
+  // Counts every change of what the window shows; a grab thread that painted
+  // a frame without the lock held checks it, so that it paints no stale one.
+  std::shared_ptr<std::atomic<uint32_t>> shown = std::make_shared<std::atomic<uint32_t>>(0);
 };
+
+struct Simulator;
+
+// ---- Window pictures (display.cpp, window_picture.cpp) --------------------
+
+// A display's picture of its buffer at its zoom: rows top-down, one (grey)
+// or three (red, green, blue) bytes a pixel, no padding.
+struct Picture {
+  std::vector<uint8_t> pixels;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bands = 0;
+};
+
+// One window's new picture, made under the lock and painted after it.
+struct Presentation {
+  MIL_WINDOW_HANDLE window;
+  Picture picture;
+  std::shared_ptr<std::atomic<uint32_t>> shown;
+  uint32_t shownWhenMade;
+};
+
+// Paints the picture into the window; an empty picture takes it away.
+void PaintWindowPicture(MIL_WINDOW_HANDLE window, const Picture& picture);
+// The pictures of the displays that show a buffer in a window of the
+// application, after a frame was written into it (lock held).
+std::vector<Presentation> PresentationsOf(Simulator& sim, MIL_ID buffer);
+// Paints them unless the display has changed since (lock not held).
+void Present(const std::vector<Presentation>& presentations);
+// Takes a display's picture out of its window, when it shows one (lock held).
+void ClearWindow(Display& display);
 
 struct FreeDeleter {
   void operator()(uint8_t* memory) const { std::free(memory); }
