@@ -229,6 +229,31 @@ TEST_F(AcquireRunTest, FailsWithTheConditionCodeAndItsMeaningAndClosesEverything
   }
 }
 
+TEST_F(AcquireRunTest, GivesUpWhenTheSourceAsksToCloseOrNeverBecomesReady) {
+  std::string fakes = "TWAIN_DS_DIR='" + OutputDirectory() + "/test-sources' ";
+  struct Case {
+    const char* arguments;
+    std::string environment;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"", fakes + "FAKE_SOURCE_NOTIFY=102", "the source asked to be closed (MSG_CLOSEDSREQ)"},
+      {"--timeout 0.2", fakes, "no MSG_XFERREADY from the source within 0.2 s"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Acquire(std::string("--source 'Fake Camera A' -o ") + Path("never.bmp") + " " +
+                          c.arguments,
+                      c.environment),
+              1)
+        << output_;
+    EXPECT_NE(output_.find(c.message), std::string::npos) << output_;
+    EXPECT_TRUE(InOrder({"Enabled the source", "Disabled the source", "Closed the source",
+                         "Closed the Source Manager"}))
+        << output_;
+    EXPECT_EQ(output_.find("Image 1"), std::string::npos) << output_;
+  }
+}
+
 TEST_F(AcquireRunTest, HelpDocumentsTheOptions) {
   ASSERT_EQ(Acquire("--help"), 0);
   EXPECT_NE(output_.find("Usage: acquire"), std::string::npos) << output_;

@@ -115,7 +115,7 @@ TEST_F(SourceManagerTest, ListsTheLoadableSourcesOfTheFolderInFileNameOrder) {
   ASSERT_EQ(Manager(DAT_IDENTITY, MSG_GETFIRST, &identity), TWRC_SUCCESS);
   EXPECT_STREQ(identity.ProductName, "Fake Camera A");
   EXPECT_STREQ(identity.Manufacturer, "Test bench");
-  EXPECT_EQ(identity.Id, 0u);
+  EXPECT_EQ(TW_UINT32(identity.Id), 0u);
   ASSERT_EQ(Manager(DAT_IDENTITY, MSG_GETNEXT, &identity), TWRC_SUCCESS);
   EXPECT_STREQ(identity.ProductName, "Fake Camera B");
   EXPECT_EQ(Manager(DAT_IDENTITY, MSG_GETNEXT, &identity), TWRC_ENDOFLIST);
@@ -133,7 +133,7 @@ TEST_F(SourceManagerTest, FindsTheRealSourceBesideItselfByDefault) {
   TW_IDENTITY identity{};
   ASSERT_EQ(Manager(DAT_IDENTITY, MSG_GETFIRST, &identity), TWRC_SUCCESS);
   EXPECT_STREQ(identity.ProductName, "Korvanta Matrox Meteor2 driver");
-  EXPECT_EQ(identity.SupportedGroups, DG_CONTROL | DG_IMAGE);
+  EXPECT_EQ(TW_UINT32(identity.SupportedGroups), DG_CONTROL | DG_IMAGE);
   EXPECT_EQ(Manager(DAT_IDENTITY, MSG_GETNEXT, &identity), TWRC_ENDOFLIST);
 }
 
@@ -144,7 +144,7 @@ TEST_F(SourceManagerTest, ReportsItsOwnFailuresThroughItsConditionCode) {
   EXPECT_EQ(ManagerCondition(), TWCC_SUCCESS) << "reading the condition code clears it";
 
   OpenManager();
-  EXPECT_NE(app_.Id, 0u) << "MSG_OPENDSM gives the application its Id";
+  EXPECT_NE(TW_UINT32(app_.Id), 0u) << "MSG_OPENDSM gives the application its Id";
   TW_IDENTITY other = ApplicationIdentity(0);
   TW_IDENTITY unknown = ApplicationIdentity(999);
   struct Case {
@@ -197,7 +197,7 @@ TEST_F(SourceManagerTest, OpensASourceByNameWithAnIdAndLoadsItAgainAtEveryOpen) 
   EXPECT_STREQ(source_.ProductName, "Fake Camera B");
   TW_UINT32 firstId = source_.Id;
   EXPECT_NE(firstId, 0u);
-  EXPECT_NE(firstId, app_.Id);
+  EXPECT_NE(firstId, TW_UINT32(app_.Id));
   EXPECT_EQ(GetModuleHandleA("FakeA.ds"), nullptr);
 
   // Triplets for the source reach its DS_Entry with the application as origin.
@@ -212,7 +212,7 @@ TEST_F(SourceManagerTest, OpensASourceByNameWithAnIdAndLoadsItAgainAtEveryOpen) 
   EXPECT_EQ(GetModuleHandleA("FakeB.ds"), nullptr) << "MSG_CLOSEDS unloads the source";
 
   ASSERT_EQ(OpenSource("Fake Camera B"), TWRC_SUCCESS);
-  EXPECT_NE(source_.Id, firstId);
+  EXPECT_NE(TW_UINT32(source_.Id), firstId);
   EXPECT_EQ(SourceTrace("FakeB.ds").rfind("1/3/401", 0), 0u)
       << "a module loaded afresh has seen nothing before MSG_OPENDS: " << SourceTrace("FakeB.ds");
   EXPECT_EQ(CloseSource(), TWRC_SUCCESS);

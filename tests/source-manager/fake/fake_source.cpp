@@ -6,6 +6,8 @@
 //                                then claims (TWRC_DSEVENT), as a dialog would
 //   FAKE_SOURCE_OPEN_FAILS       MSG_OPENDS records this condition code and,
 //                                as a DG_CONTROL triplet, still answers TWRC_SUCCESS
+// Capability queries get a TW_ONEVALUE: native transfer, one image; sets are
+// accepted and forgotten.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -74,6 +76,14 @@ FAKE_EXPORT TW_UINT16 DS_Entry(pTW_IDENTITY origin, TW_UINT32 DG, TW_UINT16 DAT,
     }
   } else if (DG == DG_CONTROL && DAT == DAT_IDENTITY && MSG == MSG_CLOSEDS) {
     application = TW_IDENTITY{};
+  } else if (DG == DG_CONTROL && DAT == DAT_CAPABILITY && MSG == MSG_GET) {
+    auto* capability = static_cast<TW_CAPABILITY*>(data);
+    capability->ConType = TWON_ONEVALUE;
+    capability->hContainer = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
+    auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(capability->hContainer));
+    value->ItemType = capability->Cap == CAP_XFERCOUNT ? TWTY_INT16 : TWTY_UINT16;
+    value->Item = capability->Cap == CAP_XFERCOUNT ? 1 : 0;
+    GlobalUnlock(capability->hContainer);
   } else if (DG == DG_CONTROL && DAT == DAT_STATUS && MSG == MSG_GET) {
     static_cast<TW_STATUS*>(data)->ConditionCode = conditionCode;
     conditionCode = TWCC_SUCCESS;
