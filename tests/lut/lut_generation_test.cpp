@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "grabber/adjustments.h"
 #include "grabber/imaging_library.h"
 #include "grabber/mil_info.h"
+#include "grabber/runtime_loading.h"
 #include "grabber_fixture.h"
 #include "lut/lut_curves.h"
+#include "settings/grabber_settings.h"
 
 namespace {
 
@@ -252,6 +255,54 @@ TEST_F(LutGenerationTest, PredefinedCurvesGoIntoTheCurrentListOnly) {
   milInfo.curveSet = nullptr;
   EXPECT_EQ(LoadPredefinedCurve(1), 1);
   milInfo.curveSet = &set;
+}
+
+// What the registry held is installed when the settings are applied at
+// opening; what cannot be a curve gives the default one, never a list of
+// fewer than two nodes or a table the curves did not define.
+TEST_F(LutGenerationTest, UnusableStoredCurvesGiveDefaultTablesWhenTheSettingsAreApplied) {
+  struct Case {
+    const char* name;
+    uint32_t countWord;
+    std::vector<uint8_t> nodeData;
+    int32_t lutType;
+    Nodes red, green, blue;
+  };
+  const Case cases[] = {
+      {"unknown LutType", 0x02000000, {0, 255, 255, 0}, 5, IDENTITY, IDENTITY, IDENTITY},
+      {"red decreasing, blue stored",
+       0x00030002,
+       {0, 0, 200, 9, 100, 9, 0, 255, 255, 0},
+       0,
+       IDENTITY,
+       IDENTITY,
+       NEG_LINEAR},
+      {"value ends inside green",
+       0x00020200,
+       {0, 255, 255, 0, 0, 255},
+       0,
+       NEG_LINEAR,
+       IDENTITY,
+       IDENTITY},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UseFormat("M_PAL_RGB");
+    grabberSettings.Channel = CHANNEL_0;
+    grabberSettings.WhiteRef0 = grabberSettings.WhiteRef1 = grabberSettings.WhiteRef2 = 255;
+    grabberSettings.LutValues = c.countWord;
+    grabberSettings.LutNodeData = c.nodeData;
+    grabberSettings.LutType = c.lutType;
+    MilApplySettings();
+    SimDigitizerState state = DigitizerState();
+    EXPECT_EQ(Band(state, 0), ExpectedTable(c.red));
+    EXPECT_EQ(Band(state, 1), ExpectedTable(c.green));
+    EXPECT_EQ(Band(state, 2), ExpectedTable(c.blue));
+    for (const LutNodeList& list : milInfo.curveSet->lists) EXPECT_GE(list.size(), 2u);
+    EXPECT_NE(Log().find("Korvanta TWAIN DS: stored "), std::string::npos) << Log();
+    ExpectNoLibraryErrors();
+    MilFreeRuntime();
+  }
 }
 
 // With the RGB input and its default references each band of a pixel is its
