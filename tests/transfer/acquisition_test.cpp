@@ -36,6 +36,8 @@ const Format GREY = {"grey", "M_CCIR", 0x1000, 768, 576, 1, 1};
 const Format COLOUR_BGR24 = {"BGR24", "M_PAL", 0x1000, 768, 576, 3, 3};
 const Format COLOUR_BGR32 = {"BGR32", "M_NTSC", 0x1100, 640, 480, 3, 4};
 
+void PrintTo(const Format& format, std::ostream* out) { *out << format.name; }
+
 struct Sample {
   uint32_t x;
   uint32_t y;
@@ -219,8 +221,8 @@ class AcquisitionTest : public HostFixture {
   void CheckImageInfo(const Format& format) {
     TW_IMAGEINFO info{};
     ASSERT_EQ(Image(DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
-    EXPECT_EQ(info.ImageWidth, TW_INT32(format.width));
-    EXPECT_EQ(info.ImageLength, TW_INT32(format.height));
+    EXPECT_EQ(+info.ImageWidth, TW_INT32(format.width));
+    EXPECT_EQ(+info.ImageLength, TW_INT32(format.height));
     EXPECT_EQ(info.SamplesPerPixel, TW_INT16(format.bands));
     EXPECT_EQ(info.BitsPerPixel, TW_INT16(8 * format.bands));
     EXPECT_EQ(info.PixelType, format.bands == 1 ? TWPT_GRAY : TWPT_RGB);
@@ -283,7 +285,7 @@ TEST_P(FormatTest, MemoryStripsAreTheSimulatorsPictureInRgbOrder) {
   CheckImageInfo(format);
   TW_SETUPMEMXFER setup{};
   Control(DAT_SETUPMEMXFER, MSG_GET, &setup);
-  EXPECT_EQ(setup.MaxBufSize, format.width * format.height * format.bands);
+  EXPECT_EQ(+setup.MaxBufSize, format.width * format.height * format.bands);
 
   std::vector<Sample> expected = ExpectedSamples(format);
   std::vector<uint8_t> delivered;
@@ -295,13 +297,13 @@ TEST_P(FormatTest, MemoryStripsAreTheSimulatorsPictureInRgbOrder) {
     transfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(memory.size()), memory.data()};
     result = Image(DAT_IMAGEMEMXFER, MSG_GET, &transfer);
     ASSERT_NE(result, TWRC_FAILURE) << "condition code " << Status();
-    EXPECT_EQ(transfer.YOffset, nextRow);
+    EXPECT_EQ(+transfer.YOffset, nextRow);
     nextRow += transfer.Rows;
     delivered.insert(delivered.end(), memory.begin(), memory.begin() + transfer.BytesWritten);
   }
   EXPECT_EQ(result, TWRC_XFERDONE);
   EXPECT_EQ(nextRow, format.height);
-  ASSERT_EQ(delivered.size(), setup.MaxBufSize);
+  ASSERT_EQ(delivered.size(), +setup.MaxBufSize);
   EXPECT_EQ(Mismatches(expected, format, false, [&](uint32_t x, uint32_t y) {
               return delivered.data() + (size_t(y) * format.width + x) * format.bands;
             }),

@@ -54,8 +54,8 @@ TEST_F(ImageDescriptionTest, InfoDescribesTheFrameOfTheSetUp) {
     EXPECT_EQ(info.XResolution.Frac, 0);
     EXPECT_EQ(info.YResolution.Whole, 300);
     EXPECT_EQ(info.YResolution.Frac, 0);
-    EXPECT_EQ(info.ImageWidth, TW_INT32(c.format.width));
-    EXPECT_EQ(info.ImageLength, TW_INT32(c.format.height));
+    EXPECT_EQ(+info.ImageWidth, TW_INT32(c.format.width));
+    EXPECT_EQ(+info.ImageLength, TW_INT32(c.format.height));
     EXPECT_EQ(info.SamplesPerPixel, TW_INT16(c.format.bands));
     for (uint32_t sample = 0; sample < 8; ++sample) {
       EXPECT_EQ(info.BitsPerSample[sample], sample < c.format.bands ? 8 : 0) << sample;
@@ -117,9 +117,9 @@ TEST_F(ImageDescriptionTest, LayoutIsTheWholeFrameInPixels) {
                                   layout.Frame.Bottom}) {
       EXPECT_EQ(value.Frac, 0);
     }
-    EXPECT_EQ(layout.DocumentNumber, 1u);
-    EXPECT_EQ(layout.PageNumber, 1u);
-    EXPECT_EQ(layout.FrameNumber, 1u);
+    EXPECT_EQ(+layout.DocumentNumber, 1u);
+    EXPECT_EQ(+layout.PageNumber, 1u);
+    EXPECT_EQ(+layout.FrameNumber, 1u);
   }
 }
 

@@ -75,12 +75,12 @@ TEST_F(MemoryTransferTest, StripsOfWholeRowsCoverTheFrame) {
       ASSERT_EQ(Strip(memory, &transfer), last ? TWRC_XFERDONE : TWRC_SUCCESS) << strip;
       const uint32_t rows = last ? c.lastRows : c.rowsPerStrip;
       EXPECT_EQ(transfer.Compression, TWCP_NONE);
-      EXPECT_EQ(transfer.BytesPerRow, rowLength);
-      EXPECT_EQ(transfer.Columns, c.format.width);
-      EXPECT_EQ(transfer.Rows, rows);
-      EXPECT_EQ(transfer.XOffset, 0u);
-      ASSERT_EQ(transfer.YOffset, strip * c.rowsPerStrip);
-      ASSERT_EQ(transfer.BytesWritten, rows * rowLength);
+      EXPECT_EQ(+transfer.BytesPerRow, rowLength);
+      EXPECT_EQ(+transfer.Columns, c.format.width);
+      EXPECT_EQ(+transfer.Rows, rows);
+      EXPECT_EQ(+transfer.XOffset, 0u);
+      ASSERT_EQ(+transfer.YOffset, strip * c.rowsPerStrip);
+      ASSERT_EQ(+transfer.BytesWritten, rows * rowLength);
       EXPECT_EQ(sourceSession.state, last ? STATE_TRANSFERRING : STATE_XFERREADY);
       delivered.insert(delivered.end(), memory.begin(), memory.begin() + transfer.BytesWritten);
     }
@@ -132,7 +132,7 @@ TEST_F(MemoryTransferTest, AbandonedFrameContinuesWithoutAGrab) {
   // The application ends the transfer early; the next one goes on where it left.
   sourceSession.state = STATE_ENABLED;
   ASSERT_EQ(Strip(memory, &transfer), TWRC_SUCCESS);
-  EXPECT_EQ(transfer.YOffset, 84u);
+  EXPECT_EQ(+transfer.YOffset, 84u);
   EXPECT_EQ(grabCount, 1u);
   EXPECT_EQ(sourceSession.state, STATE_ENABLED);
 }
@@ -146,7 +146,7 @@ TEST_F(MemoryTransferTest, NewSetUpStartsANewFrame) {
   // The digitizer set-up resets the cursor with the new buffer.
   ResetMemoryStripCursor();
   ASSERT_EQ(Strip(memory, &transfer), TWRC_SUCCESS);
-  EXPECT_EQ(transfer.YOffset, 0u);
+  EXPECT_EQ(+transfer.YOffset, 0u);
   EXPECT_EQ(grabCount, 2u);
 
   // A smaller buffer behind a cursor left from a larger frame is never read
@@ -155,8 +155,8 @@ TEST_F(MemoryTransferTest, NewSetUpStartsANewFrame) {
   UseFormat({320, 240, 3, true, false, false});
   std::vector<uint8_t> whole(320 * 240 * 3);
   ASSERT_EQ(Strip(whole, &transfer), TWRC_XFERDONE);
-  EXPECT_EQ(transfer.YOffset, 0u);
-  EXPECT_EQ(transfer.Rows, 240u);
+  EXPECT_EQ(+transfer.YOffset, 0u);
+  EXPECT_EQ(+transfer.Rows, 240u);
   EXPECT_EQ(grabCount, 3u);
   EXPECT_TRUE(whole == ExpectedFrame());
 }
@@ -168,7 +168,7 @@ TEST_F(MemoryTransferTest, BufferShorterThanARowFailsEveryTimeAndKeepsTheFrame) 
     TW_IMAGEMEMXFER transfer;
     EXPECT_EQ(Strip(memory, &transfer), TWRC_FAILURE);
     EXPECT_EQ(TakeConditionCode(), TWCC_OPERATIONERROR);
-    EXPECT_EQ(transfer.BytesWritten, 0u);
+    EXPECT_EQ(+transfer.BytesWritten, 0u);
   }
   EXPECT_EQ(grabCount, 1u);
   EXPECT_EQ(memory, std::vector<uint8_t>(2000, 0xEE));
@@ -177,7 +177,7 @@ TEST_F(MemoryTransferTest, BufferShorterThanARowFailsEveryTimeAndKeepsTheFrame) 
   std::vector<uint8_t> rows(4096);
   TW_IMAGEMEMXFER transfer;
   ASSERT_EQ(Strip(rows, &transfer), TWRC_SUCCESS);
-  EXPECT_EQ(transfer.YOffset, 0u);
+  EXPECT_EQ(+transfer.YOffset, 0u);
   EXPECT_EQ(grabCount, 1u);
 }
 

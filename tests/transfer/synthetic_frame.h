@@ -1,6 +1,9 @@
 // In-process fixture for the transfer operations: the capability store with
 // its initial values, state 600, and a synthetic image buffer behind milInfo
 // that a stand-in grab fills with a pattern depending on the frame number.
+//
+// Packed 32-bit fields of TWAIN structures are compared by value (+field):
+// the assertion macros bind references, which a misaligned field cannot give.
 #pragma once
 
 #include <cstdint>
