@@ -19,8 +19,10 @@ extern const PredefinedCurve PREDEFINED_CURVES[PREDEFINED_CURVE_COUNT];
 // Fills a 256-entry table with straight ramps between consecutive nodes of the
 // curves of milInfo.curveSet and loads it into the digitizer. On a board
 // without colour input the table has one band; if a colour channel is current
-// there, the All curve is used. Returns 0 when the table was loaded, 1 when
-// the board has no input LUT, no digitizer is allocated or no curve set exists.
+// there, the All curve is used. The table always comes from the curves: a
+// stored LutType other than 0 names no table, and loading it installed the
+// default curves. Returns 0 when the table was loaded, 1 when the board has
+// no input LUT, no digitizer is allocated or no curve set exists.
 uint16_t MilGenerateLut();
 
 // Installs predefined curve 1, 2 or 3 into the current list only (with All
