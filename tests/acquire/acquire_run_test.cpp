@@ -202,7 +202,7 @@ TEST_F(AcquireRunTest, ReportsCapabilitiesWithoutAcquiring) {
 TEST_F(AcquireRunTest, FailsWithTheConditionCodeAndItsMeaningAndClosesEverything) {
   struct Case {
     const char* arguments;
-    const char* environment;
+    std::string environment;
     int status;
     const char* message;
   };
@@ -211,14 +211,15 @@ TEST_F(AcquireRunTest, FailsWithTheConditionCodeAndItsMeaningAndClosesEverything
   const Case cases[] = {
       {"--set ICAP_UNITS=TWUN_INCHES", "", 1,
        "TWCC_CAPUNSUPPORTED (13): the capability is not supported by the source"},
+      {"", "MILSIM_FAULTS=no-system", 1,
+       "MSG_OPENDS of \"Korvanta Matrox Meteor2 driver\" failed (TWRC_FAILURE): "
+       "TWCC_CHECKDEVICEONLINE (23)"},
       {"--source 'No such camera'", "", 1, "no data source \"No such camera\""},
-      {"", "TWAIN_DS_DIR=no-sources", 1, "no data source found"},
+      {"", "TWAIN_DS_DIR='" + empty + "'", 1, "no data source found"},
       {"--mode fax", "", 2, "--mode takes native, memory or file"},
   };
   for (const Case& c : cases) {
-    std::string environment = c.environment;
-    if (!environment.empty()) environment = "TWAIN_DS_DIR='" + empty + "'";
-    EXPECT_EQ(Acquire(std::string(c.arguments) + " -o " + Path("never.bmp"), environment),
+    EXPECT_EQ(Acquire(std::string(c.arguments) + " -o " + Path("never.bmp"), c.environment),
               c.status)
         << c.arguments << "\n" << output_;
     EXPECT_NE(output_.find(c.message), std::string::npos) << c.arguments << "\n" << output_;
