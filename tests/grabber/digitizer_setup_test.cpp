@@ -9,6 +9,7 @@
 
 #include "capabilities/capability_store.h"
 #include "grabber/digitizer_setup.h"
+#include "grabber/imaging_library.h"
 #include "grabber/mil_accessors.h"
 #include "grabber/mil_info.h"
 #include "grabber/runtime_loading.h"
@@ -92,6 +93,32 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourModeCase{27, "M_PAL_YC", 4137, 1, 0, 3, 24, TWPT_RGB},
                       ColourModeCase{24, "M_PAL_RGB", 8, 1, 1, 3, 24, TWPT_RGB},
                       ColourModeCase{24, "M_CCIR", 1024, 0, 1, 1, 8, TWPT_GRAY}));
+
+// The simulated board knows only the five colour modes of the table; an
+// unknown one is answered here in its place.
+MdigInquireProc realMdigInquire = nullptr;
+
+MIL_INT MFTYPE InquireUnknownColourMode(MIL_ID digitizer, MIL_INT inquireType, void* variable) {
+  if (inquireType == 1018) return 77;
+  return realMdigInquire(digitizer, inquireType, variable);
+}
+
+TEST_F(DigitizerSetupTest, AnUnknownColourModeLeavesTheFlagsOfThePreviousSetUp) {
+  Load(24);
+  ASSERT_EQ(Init("M_PAL_RGB"), 0);
+  ASSERT_EQ(GetColourInput(), 1);
+  ASSERT_EQ(GetRgbInput(), 1);
+  MilFreeDigitizer();
+
+  realMdigInquire = imagingLibrary.MdigInquire;
+  imagingLibrary.MdigInquire = InquireUnknownColourMode;
+  ASSERT_EQ(Init("M_CCIR"), 0);
+  imagingLibrary.MdigInquire = realMdigInquire;
+  EXPECT_EQ(milInfo.ColourMode, 77);
+  EXPECT_EQ(GetColourInput(), 1);
+  EXPECT_EQ(GetRgbInput(), 1);
+  EXPECT_EQ(GetBandCount(), 1u);
+}
 
 // ---- Pixel layouts ---------------------------------------------------------
 
