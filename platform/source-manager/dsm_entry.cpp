@@ -55,8 +55,7 @@ TW_UINT16 HandleManagerStatus(TW_UINT16 MSG, TW_MEMREF data) {
 // DG_CONTROL / DAT_NULL from the open source to the application:
 // MSG_XFERREADY and MSG_CLOSEDSREQ wait in order for the application's
 // event processing.
-TW_UINT16 HandleNotification(pTW_IDENTITY destination, TW_UINT32 DG, TW_UINT16 DAT,
-                             TW_UINT16 MSG) {
+TW_UINT16 HandleNotification(pTW_IDENTITY destination, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG) {
   if (DG != DG_CONTROL || DAT != DAT_NULL) return ManagerFailure(TWCC_BADPROTOCOL);
   if (destination == nullptr || destination->Id != managerSession.appIdentity.Id)
     return ManagerFailure(TWCC_BADDEST);
@@ -73,8 +72,8 @@ TW_UINT16 ProcessEvent(TW_MEMREF data) {
   auto* event = static_cast<TW_EVENT*>(data);
   if (event == nullptr) return ManagerFailure(TWCC_BADVALUE);
   event->TWMessage = MSG_NULL;
-  TW_UINT16 result = managerSession.sourceEntry(&managerSession.appIdentity, DG_CONTROL,
-                                                DAT_EVENT, MSG_PROCESSEVENT, data);
+  TW_UINT16 result = managerSession.sourceEntry(&managerSession.appIdentity, DG_CONTROL, DAT_EVENT,
+                                                MSG_PROCESSEVENT, data);
   if ((result == TWRC_DSEVENT || result == TWRC_NOTDSEVENT) && event->TWMessage == MSG_NULL &&
       !managerSession.notifications.empty()) {
     event->TWMessage = managerSession.notifications.front();

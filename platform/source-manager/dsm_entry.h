@@ -12,9 +12,10 @@
 #endif
 
 extern "C" SOURCE_MANAGER_EXPORT TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin,
-                                                                    pTW_IDENTITY pDest,
-                                                                    TW_UINT32 DG, TW_UINT16 DAT,
-                                                                    TW_UINT16 MSG, TW_MEMREF pData);
+                                                                     pTW_IDENTITY pDest,
+                                                                     TW_UINT32 DG, TW_UINT16 DAT,
+                                                                     TW_UINT16 MSG,
+                                                                     TW_MEMREF pData);
 
 extern "C" SOURCE_MANAGER_EXPORT BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason,
                                                      LPVOID reserved);

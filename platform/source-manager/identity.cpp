@@ -31,8 +31,8 @@ const DataSourceEntry* FindSource(const std::vector<DataSourceEntry>& sources,
   // An empty product name asks for the default source: the first one.
   if (wanted.ProductName[0] == '\0') return &sources.front();
   for (const DataSourceEntry& source : sources)
-    if (std::strncmp(source.identity.ProductName, wanted.ProductName,
-                     sizeof wanted.ProductName) == 0)
+    if (std::strncmp(source.identity.ProductName, wanted.ProductName, sizeof wanted.ProductName) ==
+        0)
       return &source;
   return nullptr;
 }

@@ -1,5 +1,6 @@
 // Whole runs of the acquire program from the bin folder, against the Source
 // Manager stand-in and the real data source on the simulated board.
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,8 +12,6 @@
 #include <regex>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "host_fixture.h"
 #include "tools/acquire/tiff_reader.h"
@@ -34,8 +33,8 @@ class AcquireRunTest : public ::testing::Test {
   // keeps stdout and stderr together in output_.
   int Acquire(const std::string& arguments, const std::string& environment = "") {
     std::string command = "cd '" + OutputDirectory() + "' && TWAIN_HOST_REGISTRY='" +
-                          (folder_ / "registry").string() + "' " + environment +
-                          " ./acquire " + arguments + " 2>&1";
+                          (folder_ / "registry").string() + "' " + environment + " ./acquire " +
+                          arguments + " 2>&1";
     output_.clear();
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
@@ -179,8 +178,7 @@ TEST_F(AcquireRunTest, AcquiresACountOrUpToALimitAndNumbersTheFiles) {
                        "0 pending", "Acquired 3 images"}))
       << output_;
 
-  ASSERT_EQ(Acquire("--count -1 --limit 2 --mode memory -o " + Path("live-%d.png")), 0)
-      << output_;
+  ASSERT_EQ(Acquire("--count -1 --limit 2 --mode memory -o " + Path("live-%d.png")), 0) << output_;
   EXPECT_TRUE(std::filesystem::exists(Path("live-2.png"))) << output_;
   EXPECT_FALSE(std::filesystem::exists(Path("live-3.png"))) << output_;
   EXPECT_TRUE(InOrder({"-1 pending", "-1 pending", "Reached the limit of 2 images",
@@ -221,12 +219,13 @@ TEST_F(AcquireRunTest, FailsWithTheConditionCodeAndItsMeaningAndClosesEverything
   for (const Case& c : cases) {
     EXPECT_EQ(Acquire(std::string(c.arguments) + " -o " + Path("never.bmp"), c.environment),
               c.status)
-        << c.arguments << "\n" << output_;
+        << c.arguments << "\n"
+        << output_;
     EXPECT_NE(output_.find(c.message), std::string::npos) << c.arguments << "\n" << output_;
     EXPECT_FALSE(std::filesystem::exists(Path("never.bmp"))) << c.arguments;
     if (c.status == 1)
-      EXPECT_NE(output_.find("Closed the Source Manager"), std::string::npos)
-          << c.arguments << "\n" << output_;
+      EXPECT_NE(output_.find("Closed the Source Manager"), std::string::npos) << c.arguments << "\n"
+                                                                              << output_;
   }
 }
 
@@ -242,10 +241,10 @@ TEST_F(AcquireRunTest, GivesUpWhenTheSourceAsksToCloseOrNeverBecomesReady) {
       {"--timeout 0.2", fakes, "no MSG_XFERREADY from the source within 0.2 s"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Acquire(std::string("--source 'Fake Camera A' -o ") + Path("never.bmp") + " " +
-                          c.arguments,
-                      c.environment),
-              1)
+    EXPECT_EQ(
+        Acquire(std::string("--source 'Fake Camera A' -o ") + Path("never.bmp") + " " + c.arguments,
+                c.environment),
+        1)
         << output_;
     EXPECT_NE(output_.find(c.message), std::string::npos) << output_;
     EXPECT_TRUE(InOrder({"Enabled the source", "Disabled the source", "Closed the source",

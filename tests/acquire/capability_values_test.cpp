@@ -1,11 +1,11 @@
 // Reading the containers a source hands over (also when it leaves ConType
 // unset) and encoding the one value of MSG_SET.
-#include <cstring>
-#include <vector>
+#include "tools/acquire/capability_values.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/acquire/capability_values.h"
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -36,8 +36,7 @@ TEST(CapabilityValuesTest, ReadsEachKindOfContainerAndTellsItsKindFromItsBytes) 
       {"a TWTY_INT16 one value of -1", CAP_XFERCOUNT, Bytes().U16(TWTY_INT16).U32(0xFFFF),
        TWON_ONEVALUE, "TWON_ONEVALUE of TWTY_INT16: -1"},
       {"an enumeration in a block with two bytes to spare", ICAP_XFERMECH,
-       Bytes().U16(TWTY_UINT16).U32(3).U32(2).U32(0).U16(0).U16(1).U16(2).Pad(2),
-       TWON_ENUMERATION,
+       Bytes().U16(TWTY_UINT16).U32(3).U32(2).U32(0).U16(0).U16(1).U16(2).Pad(2), TWON_ENUMERATION,
        "TWON_ENUMERATION of TWTY_UINT16: current TWSX_MEMORY (2), default TWSX_NATIVE (0); "
        "values TWSX_NATIVE (0), TWSX_FILE (1), TWSX_MEMORY (2)"},
       {"an array of capabilities", CAP_SUPPORTEDCAPS,

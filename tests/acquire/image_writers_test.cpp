@@ -1,13 +1,12 @@
 // The image writers of acquire: the native DIB written as .bmp, memory
 // strips assembled and written as PNG (read back with libpng).
+#include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tools/acquire/bmp_writer.h"
 #include "tools/acquire/png_writer.h"

@@ -1,9 +1,9 @@
 // The command line of acquire and the names of its output files.
-#include <vector>
+#include "tools/acquire/options.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/acquire/options.h"
+#include <vector>
 
 namespace {
 
@@ -15,10 +15,10 @@ bool Parse(std::vector<const char*> arguments, Options* options, std::string* er
 TEST(OptionsTest, ReadsEveryOptionInBothSpellings) {
   Options options;
   std::string error;
-  ASSERT_TRUE(Parse({"-d", "2", "--mode=memory", "-c", "-1", "--limit", "4", "-o", "out-%d.png",
-                     "--set", "ICAP_PIXELTYPE=rgb", "--set=cap_xfercount=3", "--buffer=4096",
-                     "--timeout", "2.5"},
-                    &options, &error))
+  ASSERT_TRUE(
+      Parse({"-d", "2", "--mode=memory", "-c", "-1", "--limit", "4", "-o", "out-%d.png", "--set",
+             "ICAP_PIXELTYPE=rgb", "--set=cap_xfercount=3", "--buffer=4096", "--timeout", "2.5"},
+            &options, &error))
       << error;
   EXPECT_EQ(options.source, "2");
   EXPECT_EQ(options.mode, TransferMode::Memory);
@@ -41,11 +41,13 @@ TEST(OptionsTest, ReadsEveryOptionInBothSpellings) {
 
 TEST(OptionsTest, RefusesWrongCommandLinesWithAReason) {
   const std::vector<std::vector<const char*>> wrong = {
-      {"--mode", "fax"},       {"--count", "0"},          {"--count", "-1"},
-      {"--count", "40000"},    {"--limit", "0"},          {"--set", "ICAP_PIXELTYPE"},
-      {"--set", "NOPE=1"},     {"--get", "ICAP_NOTHING"}, {"--buffer", "-5"},
-      {"--timeout", "0"},      {"--output"},              {"--list=yes"},
-      {"extra"},               {"-x"},
+      {"--mode", "fax"},   {"--count", "0"},
+      {"--count", "-1"},   {"--count", "40000"},
+      {"--limit", "0"},    {"--set", "ICAP_PIXELTYPE"},
+      {"--set", "NOPE=1"}, {"--get", "ICAP_NOTHING"},
+      {"--buffer", "-5"},  {"--timeout", "0"},
+      {"--output"},        {"--list=yes"},
+      {"extra"},           {"-x"},
   };
   for (const auto& arguments : wrong) {
     Options options;

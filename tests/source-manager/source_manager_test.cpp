@@ -2,14 +2,14 @@
 // application does: listing the data sources of a folder, opening and closing
 // one (the module is loaded again at every open), forwarding triplets, and
 // handing the source's notifications over through event processing.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <string>
-
-#include <unistd.h>
 
 #include "host_fixture.h"
 
@@ -88,8 +88,7 @@ class SourceManagerTest : public HostFixture {
   }
   // A folder of its own holding the two fakes and files that are no sources.
   void UseFolderWithNonSources() {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("dsm-test-" + std::to_string(getpid()));
+    folder_ = std::filesystem::temp_directory_path() / ("dsm-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     for (const char* name : {"FakeB.ds", "FakeA.ds"})
       std::filesystem::copy_file(FAKE_SOURCES + "/" + name, folder_ / name);
@@ -159,15 +158,15 @@ TEST_F(SourceManagerTest, ReportsItsOwnFailuresThroughItsConditionCode) {
        [&] { return dsmEntry_(&other, nullptr, DG_CONTROL, DAT_PARENT, MSG_OPENDSM, nullptr); },
        TWCC_MAXCONNECTIONS},
       {"a triplet of an application that did not open the manager",
-       [&] { return dsmEntry_(&unknown, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST,
-                              &identity); },
+       [&] {
+         return dsmEntry_(&unknown, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GETFIRST, &identity);
+       },
        TWCC_SEQERROR},
       {"MSG_GETNEXT before MSG_GETFIRST",
        [&] { return Manager(DAT_IDENTITY, MSG_GETNEXT, &identity); }, TWCC_SEQERROR},
       {"MSG_GETFIRST without an identity",
        [&] { return Manager(DAT_IDENTITY, MSG_GETFIRST, nullptr); }, TWCC_BADVALUE},
-      {"MSG_OPENDS of an unknown source", [&] { return OpenSource("No such camera"); },
-       TWCC_NODS},
+      {"MSG_OPENDS of an unknown source", [&] { return OpenSource("No such camera"); }, TWCC_NODS},
       {"MSG_CLOSEDS of a source that is not open", [&] { return CloseSource(); }, TWCC_BADDEST},
       {"a triplet for a source that is not open",
        [&] { return ToSource(DG_CONTROL, DAT_STATUS, MSG_GET, &identity); }, TWCC_BADDEST},
@@ -249,7 +248,8 @@ TEST_F(SourceManagerTest, HandsTheNotificationsOverInOrderThroughEventProcessing
   // Every event went to the source first.
   std::string trace = SourceTrace("FakeA.ds");
   size_t events = 0;
-  for (size_t at = trace.find("1/2/601"); at != std::string::npos; at = trace.find("1/2/601", at + 1))
+  for (size_t at = trace.find("1/2/601"); at != std::string::npos;
+       at = trace.find("1/2/601", at + 1))
     ++events;
   EXPECT_EQ(events, 3u) << trace;
 }
@@ -282,8 +282,7 @@ TEST_F(SourceManagerTest, DropsTheNotificationsOfAClosedSourceAndRefusesBadOnes)
   EXPECT_EQ(dsmEntry_(&source_, &stranger, DG_CONTROL, DAT_NULL, MSG_XFERREADY, nullptr),
             TWRC_FAILURE);
   EXPECT_EQ(ManagerCondition(), TWCC_BADDEST);
-  EXPECT_EQ(dsmEntry_(&source_, &app_, DG_CONTROL, DAT_NULL, MSG_ENDXFER, nullptr),
-            TWRC_FAILURE);
+  EXPECT_EQ(dsmEntry_(&source_, &app_, DG_CONTROL, DAT_NULL, MSG_ENDXFER, nullptr), TWRC_FAILURE);
   EXPECT_EQ(ManagerCondition(), TWCC_BADPROTOCOL);
   EXPECT_EQ(ProcessEvent(&message), TWRC_NOTDSEVENT);
   EXPECT_EQ(message, MSG_NULL);

@@ -40,7 +40,8 @@ bool Fail(const std::string& text) {
 
 std::string Describe(const TW_IDENTITY& identity) {
   char text[256];
-  std::snprintf(text, sizeof text, "\"%.33s\" by %.33s (%.33s), version %u.%u (%.33s), protocol %u.%u",
+  std::snprintf(text, sizeof text,
+                "\"%.33s\" by %.33s (%.33s), version %u.%u (%.33s), protocol %u.%u",
                 identity.ProductName, identity.Manufacturer, identity.ProductFamily,
                 identity.Version.MajorNum, identity.Version.MinorNum, identity.Version.Info,
                 identity.ProtocolMajor, identity.ProtocolMinor);
@@ -105,8 +106,7 @@ bool Negotiate(TwainSession& session, const Options& options) {
   if (options.mode != TransferMode::SourceCurrent &&
       !session.SetCapability(ICAP_XFERMECH, MODE_VALUES[int(options.mode)]))
     return false;
-  if (options.countGiven &&
-      !session.SetCapability(CAP_XFERCOUNT, std::to_string(options.count)))
+  if (options.countGiven && !session.SetCapability(CAP_XFERCOUNT, std::to_string(options.count)))
     return false;
   for (const CapabilityAssignment& assignment : options.sets)
     if (!session.SetCapability(assignment.capability, assignment.value)) return false;
@@ -176,9 +176,8 @@ bool TransferMemory(TwainSession& session, const Options& options, const TW_IMAG
     strip.Memory.TheMem = buffer.data();
     TW_UINT16 answer = session.ToSource(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
     if (answer != TWRC_SUCCESS && answer != TWRC_XFERDONE) {
-      session.ReportSourceFailure("DAT_IMAGEMEMXFER (strip " +
-                                      std::to_string(result->strips + 1) + ")",
-                                  answer);
+      session.ReportSourceFailure(
+          "DAT_IMAGEMEMXFER (strip " + std::to_string(result->strips + 1) + ")", answer);
       return false;
     }
     if (answer == TWRC_XFERDONE) session.SetTransferDone();
@@ -248,8 +247,7 @@ bool TransferFile(TwainSession& session, const TW_IMAGEINFO& info, const std::st
   return true;
 }
 
-bool AcquireImages(TwainSession& session, const Options& options, long mechanism, long count,
-                   int* exitStatus) {
+bool AcquireImages(TwainSession& session, const Options& options, long mechanism, long count) {
   bool several = (count > 1 || count == -1) && options.limit != 1;
   unsigned acquired = 0;
   unsigned long long totalBytes = 0;
@@ -264,7 +262,8 @@ bool AcquireImages(TwainSession& session, const Options& options, long mechanism
     }
     std::string of = count > 0 ? " of " + std::to_string(count) : "";
     char geometry[160];
-    std::snprintf(geometry, sizeof geometry, "%d x %d, %d sample%s of %d bits (%s, %d bits per pixel), %g x %g dpi",
+    std::snprintf(geometry, sizeof geometry,
+                  "%d x %d, %d sample%s of %d bits (%s, %d bits per pixel), %g x %g dpi",
                   int(info.ImageWidth), int(info.ImageLength), info.SamplesPerPixel,
                   info.SamplesPerPixel == 1 ? "" : "s", info.BitsPerSample[0],
                   PixelTypeName(info.PixelType), info.BitsPerPixel,
@@ -280,7 +279,8 @@ bool AcquireImages(TwainSession& session, const Options& options, long mechanism
     } else if (mechanism == TWSX_MEMORY) {
       if (info.Planar || (info.SamplesPerPixel != 1 && info.SamplesPerPixel != 3) ||
           info.BitsPerPixel != 8 * info.SamplesPerPixel)
-        return Fail("a memory transfer is written as PNG, which needs 1 or 3 chunky samples of 8 bits");
+        return Fail(
+            "a memory transfer is written as PNG, which needs 1 or 3 chunky samples of 8 bits");
       transferred = TransferMemory(session, options, info, result.file, &result);
     } else {
       transferred = TransferFile(session, info, result.file, &result);
@@ -293,8 +293,8 @@ bool AcquireImages(TwainSession& session, const Options& options, long mechanism
     ++acquired;
     totalBytes += result.bytes;
     totalMs += ms;
-    std::string strips = mechanism != TWSX_MEMORY  ? ""
-                         : result.strips == 1 ? ", 1 strip"
+    std::string strips = mechanism != TWSX_MEMORY ? ""
+                         : result.strips == 1     ? ", 1 strip"
                                               : ", " + std::to_string(result.strips) + " strips";
     char summary[256];
     std::snprintf(summary, sizeof summary,
@@ -311,21 +311,20 @@ bool AcquireImages(TwainSession& session, const Options& options, long mechanism
     }
   }
   char total[160];
-  std::snprintf(total, sizeof total, "Acquired %u image%s, %llu bytes in %.1f ms (%.1f ms per image)",
-                acquired, acquired == 1 ? "" : "s", totalBytes, totalMs,
-                acquired ? totalMs / acquired : 0.0);
+  std::snprintf(total, sizeof total,
+                "Acquired %u image%s, %llu bytes in %.1f ms (%.1f ms per image)", acquired,
+                acquired == 1 ? "" : "s", totalBytes, totalMs, acquired ? totalMs / acquired : 0.0);
   Step(total);
-  *exitStatus = 0;
   return true;
 }
 
 int Run(TwainSession& session, const Options& options) {
-  int exitStatus = 1;
   if (!session.LoadManager() || !session.OpenManager()) return 1;
   std::vector<TW_IDENTITY> sources;
   if (!session.ListSources(&sources)) return 1;
   if (options.list) {
-    Step(std::to_string(sources.size()) + (sources.size() == 1 ? " data source:" : " data sources:"));
+    Step(std::to_string(sources.size()) +
+         (sources.size() == 1 ? " data source:" : " data sources:"));
     for (size_t i = 0; i < sources.size(); ++i)
       Step("  " + std::to_string(i + 1) + ". " + Describe(sources[i]));
     return 0;
@@ -351,13 +350,13 @@ int Run(TwainSession& session, const Options& options) {
     return 1;
   }
   Step(std::string("Transfer mechanism: ") + MechanismName(mechanism) + "; images: " +
-       (count == -1 ? "unlimited" : count <= 0 ? "1" : std::to_string(count)) +
+       (count == -1  ? "unlimited"
+        : count <= 0 ? "1"
+                     : std::to_string(count)) +
        (options.limit ? ", limit " + std::to_string(options.limit) : ""));
 
-  if (!session.EnableWithoutUi() || !session.WaitForTransferReady(options.timeoutSeconds))
-    return 1;
-  AcquireImages(session, options, mechanism, count, &exitStatus);
-  return exitStatus;
+  if (!session.EnableWithoutUi() || !session.WaitForTransferReady(options.timeoutSeconds)) return 1;
+  return AcquireImages(session, options, mechanism, count) ? 0 : 1;
 }
 
 }  // namespace

@@ -49,10 +49,10 @@ bool WriteBmpFromDib(const std::string& path, const unsigned char* dib, size_t s
 
   if (headerSize < INFO_HEADER_SIZE || headerSize > size)
     return Refuse(error, "the bitmap header size is " + std::to_string(headerSize));
-  if (width <= 0 || height == 0 || height == INT32_MIN || width > 0x100000 ||
-      height > 0x100000 || height < -0x100000)
-    return Refuse(error, "the bitmap is " + std::to_string(width) + " x " +
-                             std::to_string(height) + " pixels");
+  if (width <= 0 || height == 0 || height == INT32_MIN || width > 0x100000 || height > 0x100000 ||
+      height < -0x100000)
+    return Refuse(error, "the bitmap is " + std::to_string(width) + " x " + std::to_string(height) +
+                             " pixels");
   if (planes != 1) return Refuse(error, "the bitmap has " + std::to_string(planes) + " planes");
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
     return Refuse(error, "bitmaps of " + std::to_string(bitCount) + " bits are not supported");
@@ -77,8 +77,8 @@ bool WriteBmpFromDib(const std::string& path, const unsigned char* dib, size_t s
     sourceRow = packedRow;
   else
     return Refuse(error, "the image block holds " + std::to_string(available) +
-                             " bytes of pixels, too few for " + std::to_string(rows) +
-                             " rows of " + std::to_string(packedRow) + " bytes");
+                             " bytes of pixels, too few for " + std::to_string(rows) + " rows of " +
+                             std::to_string(packedRow) + " bytes");
 
   uint32_t fileColours = bitCount <= 8 ? tableEntries : 0;
   uint32_t offBits = FILE_HEADER_SIZE + INFO_HEADER_SIZE + fileColours * 4;

@@ -8,10 +8,10 @@
 
 struct DibGeometry {
   int32_t width = 0;
-  int32_t height = 0;      // rows, always positive
-  bool topDown = false;    // the block's first row is the top row
+  int32_t height = 0;    // rows, always positive
+  bool topDown = false;  // the block's first row is the top row
   uint16_t bitCount = 0;
-  uint32_t colours = 0;    // colour-table entries written to the file
+  uint32_t colours = 0;  // colour-table entries written to the file
 };
 
 // Reads the header of the DIB in `size` bytes and writes `path` as a

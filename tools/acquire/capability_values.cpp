@@ -2,13 +2,14 @@
 // the bytes of a container, printing items, and encoding the item of MSG_SET.
 #include "tools/acquire/capability_values.h"
 
+#include <strings.h>
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "tools/acquire/twain_names.h"
 
@@ -124,7 +125,8 @@ bool ReadContainer(TW_UINT16 capability, TW_UINT16 containerType, const unsigned
       if (size < sizeof(TW_RANGE)) return Refuse(error, "the TW_RANGE container is too short");
       if (itemSize > 4) return Refuse(error, "a range of items wider than four bytes");
       for (size_t field = 0; field < 5; ++field)
-        container->items.push_back(ReadItem(capability, container->itemType, bytes + 2 + 4 * field));
+        container->items.push_back(
+            ReadItem(capability, container->itemType, bytes + 2 + 4 * field));
       return true;
     default:
       return Refuse(error, "unknown container type");
@@ -149,7 +151,8 @@ TW_UINT16 InferContainerType(const unsigned char* bytes, size_t size) {
   };
   bool rangeOrdered = false;
   if (itemSize <= 4 && size >= sizeof(TW_RANGE)) {
-    long low = SignedItem(itemType, Dword(bytes + 2)), high = SignedItem(itemType, Dword(bytes + 6));
+    long low = SignedItem(itemType, Dword(bytes + 2)),
+         high = SignedItem(itemType, Dword(bytes + 6));
     long defaultValue = SignedItem(itemType, Dword(bytes + 14));
     long current = SignedItem(itemType, Dword(bytes + 18));
     rangeOrdered = low <= high && Dword(bytes + 10) != 0 && low <= defaultValue &&
@@ -239,8 +242,8 @@ std::string FormatItem(TW_UINT16 capability, TW_UINT16 itemType, TW_UINT32 raw) 
 }
 
 std::string DescribeContainer(TW_UINT16 capability, const CapabilityContainer& container) {
-  std::string text = std::string(ContainerName(container.type)) + " of " +
-                     ItemTypeName(container.itemType) + ": ";
+  std::string text =
+      std::string(ContainerName(container.type)) + " of " + ItemTypeName(container.itemType) + ": ";
   auto list = [&container]() {
     std::string items;
     for (const ContainerItem& item : container.items)
@@ -254,17 +257,17 @@ std::string DescribeContainer(TW_UINT16 capability, const CapabilityContainer& c
       return text + "current " + container.items[container.currentIndex].text + ", default " +
              container.items[container.defaultIndex].text + "; values " + list();
     case TWON_RANGE:
-      return text + "current " + container.items[4].text + ", default " +
-             container.items[3].text + "; from " + container.items[0].text + " to " +
-             container.items[1].text + " in steps of " + container.items[2].text;
+      return text + "current " + container.items[4].text + ", default " + container.items[3].text +
+             "; from " + container.items[0].text + " to " + container.items[1].text +
+             " in steps of " + container.items[2].text;
     default:
       (void)capability;
       return text + list();
   }
 }
 
-bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& text,
-                TW_UINT32* raw, std::string* error) {
+bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& text, TW_UINT32* raw,
+                std::string* error) {
   *raw = 0;
   TW_UINT32 named = 0;
   switch (itemType) {
@@ -308,8 +311,8 @@ bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& tex
       errno = 0;
       long long value = std::strtoll(text.c_str(), &end, 0);
       if (text.empty() || *end != '\0' || errno != 0 || value < low || value > high) {
-        *error = "expected a number from " + std::to_string(low) + " to " +
-                 std::to_string(high) + " or a named value";
+        *error = "expected a number from " + std::to_string(low) + " to " + std::to_string(high) +
+                 " or a named value";
         return false;
       }
       // Negative numbers keep only the item's own bytes, as they lie in the TW_UINT32.

@@ -49,8 +49,8 @@ std::string DescribeContainer(TW_UINT16 capability, const CapabilityContainer& c
 
 // The item of a TW_ONEVALUE for MSG_SET from a text: a number, a named value
 // of the capability, TRUE/FALSE, a decimal for TWTY_FIX32.
-bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& text,
-                TW_UINT32* raw, std::string* error);
+bool EncodeItem(TW_UINT16 capability, TW_UINT16 itemType, const std::string& text, TW_UINT32* raw,
+                std::string* error);
 
 // A signed reading of an integer item (CAP_XFERCOUNT is a TWTY_INT16).
 long SignedItem(TW_UINT16 itemType, TW_UINT32 raw);

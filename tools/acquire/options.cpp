@@ -61,10 +61,9 @@ struct Flag {
 };
 
 const Flag FLAGS[] = {
-    {"list", 'L', false},    {"source", 'd', true}, {"mode", 'm', true},
-    {"count", 'c', true},    {"limit", 'l', true},  {"output", 'o', true},
-    {"set", 0, true},        {"get", 0, true},      {"buffer", 0, true},
-    {"timeout", 0, true},    {"help", 'h', false},
+    {"list", 'L', false}, {"source", 'd', true}, {"mode", 'm', true},  {"count", 'c', true},
+    {"limit", 'l', true}, {"output", 'o', true}, {"set", 0, true},     {"get", 0, true},
+    {"buffer", 0, true},  {"timeout", 0, true},  {"help", 'h', false},
 };
 
 bool ParseLong(const std::string& text, long low, long high, long* value) {

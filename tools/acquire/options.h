@@ -19,8 +19,8 @@ struct Options {
   std::string source;  // product name or number in the list; empty: the only one
   TransferMode mode = TransferMode::SourceCurrent;
   bool countGiven = false;
-  long count = 1;  // CAP_XFERCOUNT; -1 is unlimited
-  long limit = 0;  // 0: no limit
+  long count = 1;      // CAP_XFERCOUNT; -1 is unlimited
+  long limit = 0;      // 0: no limit
   std::string output;  // file name pattern; empty: image-%d with the mode's extension
   std::vector<CapabilityAssignment> sets;
   std::vector<TW_UINT16> gets;

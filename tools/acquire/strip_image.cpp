@@ -11,6 +11,12 @@ bool Refuse(std::string* error, const std::string& reason) {
   return false;
 }
 
+// Bytes of one row without padding; 0 for a geometry that makes no image.
+size_t PackedRowBytes(TW_INT32 width, TW_INT16 bitsPerPixel) {
+  if (width <= 0 || bitsPerPixel <= 0) return 0;
+  return (size_t(width) * size_t(bitsPerPixel) + 7) / 8;
+}
+
 }  // namespace
 
 StripImage::StripImage(TW_INT32 width, TW_INT32 length, TW_INT16 samplesPerPixel,
@@ -18,7 +24,7 @@ StripImage::StripImage(TW_INT32 width, TW_INT32 length, TW_INT16 samplesPerPixel
     : width_(width > 0 ? width : 0),
       growing_(length < 0),
       samples_(samplesPerPixel),
-      rowBytes_((size_t(width > 0 ? width : 0) * size_t(bitsPerPixel > 0 ? bitsPerPixel : 0) + 7) / 8) {
+      rowBytes_(PackedRowBytes(width, bitsPerPixel)) {
   size_t rows = length > 0 ? size_t(length) : 0;
   pixels_.assign(rows * rowBytes_, 0);
   coverage_.assign(rows, false);
@@ -36,11 +42,13 @@ bool StripImage::AddStrip(const TW_IMAGEMEMXFER& strip, std::string* error) {
     return Refuse(error, "the strip has " + std::to_string(strip.BytesPerRow) +
                              " bytes per row; a row needs " + std::to_string(rowBytes_));
   if (strip.BytesWritten > strip.Memory.Length ||
-      uint64_t(strip.Rows) * strip.BytesPerRow > strip.BytesWritten + uint64_t(strip.BytesPerRow) - rowBytes_)
+      uint64_t(strip.Rows) * strip.BytesPerRow >
+          strip.BytesWritten + uint64_t(strip.BytesPerRow) - rowBytes_)
     return Refuse(error, "the strip reports " + std::to_string(strip.Rows) + " rows in " +
                              std::to_string(strip.BytesWritten) + " bytes written to a buffer of " +
                              std::to_string(strip.Memory.Length));
-  if (strip.Rows > 0 && strip.Memory.TheMem == nullptr) return Refuse(error, "the strip has no buffer");
+  if (strip.Rows > 0 && strip.Memory.TheMem == nullptr)
+    return Refuse(error, "the strip has no buffer");
   uint64_t end = uint64_t(strip.YOffset) + strip.Rows;
   if (end > coverage_.size()) {
     if (!growing_)
@@ -62,4 +70,6 @@ bool StripImage::AddStrip(const TW_IMAGEMEMXFER& strip, std::string* error) {
   return true;
 }
 
-bool StripImage::Complete() const { return !coverage_.empty() && rowsReceived_ == coverage_.size(); }
+bool StripImage::Complete() const {
+  return !coverage_.empty() && rowsReceived_ == coverage_.size();
+}

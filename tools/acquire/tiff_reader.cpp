@@ -2,8 +2,9 @@
 // the outcome is reported by the caller.
 #include "tools/acquire/tiff_reader.h"
 
-#include <cstdio>
 #include <tiffio.h>
+
+#include <cstdio>
 
 bool ReadTiffGeometry(const std::string& path, TiffGeometry* geometry, std::string* error) {
   FILE* file = std::fopen(path.c_str(), "rb");

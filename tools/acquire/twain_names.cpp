@@ -2,8 +2,9 @@
 // codes with their meanings, return codes, item and container types.
 #include "tools/acquire/twain_names.h"
 
-#include <cstdlib>
 #include <strings.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -71,15 +72,18 @@ const CodeText CONDITION_CODES[] = {
     {TWCC_BUMMER, "TWCC_BUMMER", "failure for an unknown reason"},
     {TWCC_LOWMEMORY, "TWCC_LOWMEMORY", "not enough memory to perform the operation"},
     {TWCC_NODS, "TWCC_NODS", "no data source found"},
-    {TWCC_MAXCONNECTIONS, "TWCC_MAXCONNECTIONS", "the data source is connected to the maximum number of applications"},
-    {TWCC_OPERATIONERROR, "TWCC_OPERATIONERROR", "the data source or the Source Manager reported an operation error"},
+    {TWCC_MAXCONNECTIONS, "TWCC_MAXCONNECTIONS",
+     "the data source is connected to the maximum number of applications"},
+    {TWCC_OPERATIONERROR, "TWCC_OPERATIONERROR",
+     "the data source or the Source Manager reported an operation error"},
     {TWCC_BADCAP, "TWCC_BADCAP", "unknown capability"},
     {TWCC_BADPROTOCOL, "TWCC_BADPROTOCOL", "the operation is not supported"},
     {TWCC_BADVALUE, "TWCC_BADVALUE", "a value is out of range"},
     {TWCC_SEQERROR, "TWCC_SEQERROR", "the operation is out of the expected sequence"},
     {TWCC_BADDEST, "TWCC_BADDEST", "unknown destination application or source"},
     {TWCC_CAPUNSUPPORTED, "TWCC_CAPUNSUPPORTED", "the capability is not supported by the source"},
-    {TWCC_CAPBADOPERATION, "TWCC_CAPBADOPERATION", "the operation is not supported by the capability"},
+    {TWCC_CAPBADOPERATION, "TWCC_CAPBADOPERATION",
+     "the operation is not supported by the capability"},
     {TWCC_CAPSEQERROR, "TWCC_CAPSEQERROR", "the capability depends on another capability"},
     {TWCC_DENIED, "TWCC_DENIED", "the file system denied the operation"},
     {TWCC_FILEEXISTS, "TWCC_FILEEXISTS", "the file already exists"},
@@ -88,14 +92,15 @@ const CodeText CONDITION_CODES[] = {
     {TWCC_PAPERJAM, "TWCC_PAPERJAM", "the feeder is jammed"},
     {TWCC_PAPERDOUBLEFEED, "TWCC_PAPERDOUBLEFEED", "the feeder detected multiple pages"},
     {TWCC_FILEWRITEERROR, "TWCC_FILEWRITEERROR", "an error occurred while writing the file"},
-    {TWCC_CHECKDEVICEONLINE, "TWCC_CHECKDEVICEONLINE", "the device went offline prior to or during the operation"},
+    {TWCC_CHECKDEVICEONLINE, "TWCC_CHECKDEVICEONLINE",
+     "the device went offline prior to or during the operation"},
 };
 
 const Name RETURN_CODES[] = {
-    {TWRC_SUCCESS, "TWRC_SUCCESS"},       {TWRC_FAILURE, "TWRC_FAILURE"},
+    {TWRC_SUCCESS, "TWRC_SUCCESS"},         {TWRC_FAILURE, "TWRC_FAILURE"},
     {TWRC_CHECKSTATUS, "TWRC_CHECKSTATUS"}, {TWRC_CANCEL, "TWRC_CANCEL"},
-    {TWRC_DSEVENT, "TWRC_DSEVENT"},       {TWRC_NOTDSEVENT, "TWRC_NOTDSEVENT"},
-    {TWRC_XFERDONE, "TWRC_XFERDONE"},     {TWRC_ENDOFLIST, "TWRC_ENDOFLIST"},
+    {TWRC_DSEVENT, "TWRC_DSEVENT"},         {TWRC_NOTDSEVENT, "TWRC_NOTDSEVENT"},
+    {TWRC_XFERDONE, "TWRC_XFERDONE"},       {TWRC_ENDOFLIST, "TWRC_ENDOFLIST"},
 };
 
 const Name ITEM_TYPES[] = {

@@ -15,9 +15,9 @@ const char* CapabilityValueName(TW_UINT16 capability, TW_UINT32 value);
 // the prefix ("rgb"), in any case.
 bool CapabilityValueByName(TW_UINT16 capability, const std::string& text, TW_UINT32* value);
 
-const char* ConditionCodeName(TW_UINT16 code);     // "TWCC_SEQERROR"
-const char* ConditionCodeMeaning(TW_UINT16 code);  // a sentence
-const char* ReturnCodeName(TW_UINT16 code);        // "TWRC_FAILURE"
-const char* ItemTypeName(TW_UINT16 itemType);      // "TWTY_UINT16"
+const char* ConditionCodeName(TW_UINT16 code);       // "TWCC_SEQERROR"
+const char* ConditionCodeMeaning(TW_UINT16 code);    // a sentence
+const char* ReturnCodeName(TW_UINT16 code);          // "TWRC_FAILURE"
+const char* ItemTypeName(TW_UINT16 itemType);        // "TWTY_UINT16"
 const char* ContainerName(TW_UINT16 containerType);  // "TWON_ENUMERATION"
-const char* PixelTypeName(TW_INT16 pixelType);     // "RGB"
+const char* PixelTypeName(TW_INT16 pixelType);       // "RGB"

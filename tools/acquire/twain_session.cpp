@@ -166,8 +166,7 @@ bool TwainSession::GetCapability(TW_UINT16 capability, TW_UINT16 MSG,
   size_t size = GlobalSize(request.hContainer);
   // Some sources leave ConType as the application set it.
   TW_UINT16 kind = request.ConType;
-  if (kind != TWON_ONEVALUE && kind != TWON_ENUMERATION && kind != TWON_ARRAY &&
-      kind != TWON_RANGE)
+  if (kind != TWON_ONEVALUE && kind != TWON_ENUMERATION && kind != TWON_ARRAY && kind != TWON_RANGE)
     kind = InferContainerType(bytes, size);
   std::string error;
   bool read = bytes != nullptr && ReadContainer(capability, kind, bytes, size, container, &error);
@@ -233,7 +232,8 @@ bool TwainSession::WaitForTransferReady(double timeoutSeconds) {
       return true;
     }
     if (result == TWRC_DSEVENT && event.TWMessage == MSG_CLOSEDSREQ) {
-      std::fprintf(stderr, "acquire: the source asked to be closed (MSG_CLOSEDSREQ); nothing acquired\n");
+      std::fprintf(stderr,
+                   "acquire: the source asked to be closed (MSG_CLOSEDSREQ); nothing acquired\n");
       return false;
     }
     if (result != TWRC_DSEVENT && result != TWRC_NOTDSEVENT) {
