@@ -135,6 +135,13 @@ TEST_F(MemoryTransferTest, AbandonedFrameContinuesWithoutAGrab) {
   EXPECT_EQ(+transfer.YOffset, 84u);
   EXPECT_EQ(grabCount, 1u);
   EXPECT_EQ(sourceSession.state, STATE_ENABLED);
+  // Memory transfer is answered in state 500 too; its final strip ends in 700.
+  TW_UINT16 result = TWRC_SUCCESS;
+  for (int strip = 4; strip < 21; ++strip) result = Strip(memory, &transfer);
+  EXPECT_EQ(result, TWRC_XFERDONE);
+  EXPECT_EQ(+transfer.YOffset, 560u);
+  EXPECT_EQ(sourceSession.state, STATE_TRANSFERRING);
+  EXPECT_EQ(grabCount, 1u);
 }
 
 TEST_F(MemoryTransferTest, NewSetUpStartsANewFrame) {
