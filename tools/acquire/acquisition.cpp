@@ -5,6 +5,7 @@
 #include "tools/acquire/acquisition.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +21,10 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The largest image a memory transfer assembles: far beyond any frame, and
+// short of what a bogus announced geometry would make the program allocate.
+constexpr uint64_t MAX_MEMORY_IMAGE_BYTES = uint64_t(1) << 30;
 
 // What one image came to.
 struct ImageResult {
@@ -277,6 +282,12 @@ bool AcquireImages(TwainSession& session, const Options& options, long mechanism
     if (mechanism == TWSX_NATIVE) {
       transferred = TransferNative(session, result.file, &result);
     } else if (mechanism == TWSX_MEMORY) {
+      uint64_t frameBytes = uint64_t(info.ImageWidth > 0 ? info.ImageWidth : 0) *
+                            uint64_t(info.ImageLength > 0 ? info.ImageLength : 0) *
+                            uint64_t(info.SamplesPerPixel > 0 ? info.SamplesPerPixel : 0);
+      if (info.ImageWidth <= 0 || frameBytes > MAX_MEMORY_IMAGE_BYTES)
+        return Fail("an image of " + std::to_string(info.ImageWidth) + " x " +
+                    std::to_string(info.ImageLength) + " pixels cannot be assembled in memory");
       if (info.Planar || (info.SamplesPerPixel != 1 && info.SamplesPerPixel != 3) ||
           info.BitsPerPixel != 8 * info.SamplesPerPixel)
         return Fail(

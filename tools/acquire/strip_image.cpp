@@ -6,6 +6,9 @@
 
 namespace {
 
+// How far an image of unknown length may grow with its strips.
+constexpr uint64_t MAX_GROWN_BYTES = uint64_t(1) << 30;
+
 bool Refuse(std::string* error, const std::string& reason) {
   *error = reason;
   return false;
@@ -55,6 +58,9 @@ bool StripImage::AddStrip(const TW_IMAGEMEMXFER& strip, std::string* error) {
       return Refuse(error, "the strip's rows " + std::to_string(strip.YOffset) + " to " +
                                std::to_string(end - 1) + " lie outside the image's " +
                                std::to_string(coverage_.size()) + " rows");
+    if (end * rowBytes_ > MAX_GROWN_BYTES)
+      return Refuse(error, "the image of unknown length grows beyond " +
+                               std::to_string(MAX_GROWN_BYTES) + " bytes");
     pixels_.resize(size_t(end) * rowBytes_, 0);
     coverage_.resize(size_t(end), false);
   }
