@@ -1,6 +1,6 @@
 // Mdisp*: displays that show an image buffer in a window (or in a window of
-// the library's own), with their zoom and window options. Nothing is painted;
-// what a display shows is recorded for tests.
+// the library's own), with their zoom and window options. What a display
+// shows is recorded for tests, and painted into an application's window.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
