@@ -69,12 +69,14 @@ TW_UINT16 CloseSource() {
     SetConditionCode("General failure in response to MSG_CLOSEDS.  ", TWCC_SEQERROR);
   }
   sourceSession.appIdentity.Id = 0;
-  MilFreeRuntime();
-  ReleaseCapabilities();
+  // The dialog goes first: it halts the live grab and deselects the display
+  // before the image buffer they use is freed.
   if (sourceSession.dialogWindow != nullptr) {
     DestroyWindow(sourceSession.dialogWindow);
     sourceSession.dialogWindow = nullptr;
   }
+  MilFreeRuntime();
+  ReleaseCapabilities();
   sourceSession.state = STATE_LOADED;
   return TWRC_SUCCESS;
 }

@@ -5,6 +5,7 @@
 // MSG_RESET without a sequence error only in 600.
 #include <cstring>
 
+#include "platform/imaging/sim_testing.h"
 #include "session_fixture.h"
 
 namespace {
@@ -100,18 +101,110 @@ TEST_F(SessionLifecycleTest, EnableWithoutSourceManagerStaysOpen) {
   }
 }
 
-TEST_F(SessionLifecycleTest, EnableWithUserInterfaceFailsWithoutADialog) {
+// The settings dialog is the one top-level window of the test.
+HWND OnlyDialog() {
+  EXPECT_EQ(HostTopLevelWindowCount(), 1u);
+  return HostTopLevelWindowCount() == 1 ? HostTopLevelWindow(0) : nullptr;
+}
+
+TEST_F(SessionLifecycleTest, EnableWithUserInterfaceShowsTheDialog) {
   ASSERT_EQ(Open(), TWCC_SUCCESS);
-  // No settings dialog can be created: low memory, and the state stays 400.
-  EXPECT_EQ(Enable(TWAIN_TRUE), TWCC_LOWMEMORY);
-  EXPECT_EQ(Disable(), TWCC_SEQERROR);
+  ASSERT_EQ(Enable(TWAIN_TRUE), TWCC_SUCCESS);
+  HWND first = OnlyDialog();
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(IsWindowVisible(first));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(first, 1)));
+  EXPECT_EQ(NotificationCount(), 0u);
+
+  // 500: disabling hides the dialog and returns to 400.
+  EXPECT_EQ(Enable(TWAIN_TRUE), TWCC_SEQERROR);
+  EXPECT_EQ(Disable(), TWCC_SUCCESS);
+  EXPECT_TRUE(IsWindow(first));
+  EXPECT_FALSE(IsWindowVisible(first));
+
+  // The next enable makes a new dialog in place of the hidden one.
+  ASSERT_EQ(Enable(TWAIN_TRUE), TWCC_SUCCESS);
+  HWND second = OnlyDialog();
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_TRUE(IsWindowVisible(second));
+
+  // Closing from 500 is out of sequence and destroys the dialog.
+  EXPECT_EQ(Close(), TWCC_SEQERROR);
+  EXPECT_FALSE(IsWindow(second));
+  EXPECT_EQ(HostTopLevelWindowCount(), 0u);
+  EXPECT_EQ(Open(), TWCC_SUCCESS);
+}
+
+TEST_F(SessionLifecycleTest, CloseHaltsTheLivePictureBeforeFreeingTheBoard) {
+  DWORD preview = 1;
+  StoreSetting("Preview", REG_DWORD, &preview, sizeof preview);
+  ASSERT_EQ(Open(), TWCC_SUCCESS);
+  ASSERT_EQ(Enable(TWAIN_TRUE), TWCC_SUCCESS);
+  // Held here too, so that the simulator's record outlives the close.
+  HMODULE imaging = LoadLibraryA("MIL.DLL");
+  ASSERT_NE(imaging, nullptr);
+  auto readCallLog = reinterpret_cast<SimReadCallLogProc>(
+      reinterpret_cast<void (*)()>(GetProcAddress(imaging, "SimReadCallLog")));
+  ASSERT_NE(readCallLog, nullptr);
+
+  EXPECT_EQ(Close(), TWCC_SEQERROR);
+  std::string calls(readCallLog(nullptr, 0) + 1, '\0');
+  calls.resize(readCallLog(&calls[0], calls.size()));
+  size_t live = calls.find("MdigGrabContinuous(");
+  size_t halt = calls.find("MdigHalt(", live);
+  size_t freed = calls.find("MbufFree(", live);
+  ASSERT_NE(live, std::string::npos) << calls;
+  EXPECT_LT(halt, freed) << calls;
+  // Nothing the library refused from the live picture on: no buffer freed
+  // while it was grabbed into or shown.
+  EXPECT_EQ(calls.find(" error: ", live), std::string::npos) << calls.substr(live);
+  FreeLibrary(imaging);
+}
+
+TEST_F(SessionLifecycleTest, EnableForSettingsOnlyDisablesTransfer) {
+  ASSERT_EQ(Open(), TWCC_SUCCESS);
   TW_USERINTERFACE userInterface{TWAIN_FALSE, TWAIN_FALSE, nullptr};
   Call(DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, &userInterface);
-  EXPECT_EQ(Status(), TWCC_LOWMEMORY);
+  EXPECT_EQ(Status(), TWCC_SUCCESS);
   EXPECT_EQ(userInterface.ShowUI, TWAIN_TRUE);
+  HWND dialog = OnlyDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, 1)));
+  EXPECT_FALSE(HostClickControl(GetDlgItem(dialog, 1)));
   EXPECT_EQ(NotificationCount(), 0u);
-  EXPECT_EQ(Enable(TWAIN_FALSE), TWCC_SUCCESS);
-  EXPECT_EQ(NotificationCount(), 1u);
+  EXPECT_EQ(Disable(), TWCC_SUCCESS);
+}
+
+TEST_F(SessionLifecycleTest, NormalRunWithTheDialog) {
+  ASSERT_EQ(Open(), TWCC_SUCCESS);
+  ASSERT_EQ(Enable(TWAIN_TRUE), TWCC_SUCCESS);
+  HWND dialog = OnlyDialog();
+  ASSERT_NE(dialog, nullptr);
+
+  // Transfer: MSG_XFERREADY, state 600.
+  ASSERT_TRUE(HostClickControl(GetDlgItem(dialog, 1)));
+  ASSERT_EQ(NotificationCount(), 1u);
+  EXPECT_EQ(Notification(0).MSG, MSG_XFERREADY);
+  EXPECT_EQ(Disable(), TWCC_SEQERROR);
+  TW_UINT16 count;
+  EXPECT_EQ(Pending(MSG_ENDXFER, &count), TWCC_SUCCESS);
+  EXPECT_EQ(count, 0);
+
+  // Back in 500 the user cancels: MSG_CLOSEDSREQ, and the application
+  // disables and closes the source.
+  ASSERT_TRUE(HostClickControl(GetDlgItem(dialog, 2)));
+  ASSERT_EQ(NotificationCount(), 2u);
+  const FakeNotification& close = Notification(1);
+  EXPECT_EQ(close.MSG, MSG_CLOSEDSREQ);
+  EXPECT_EQ(close.DAT, DAT_NULL);
+  EXPECT_TRUE(close.dataWasNull);
+  EXPECT_EQ(memcmp(&close.origin, &dataSource_, sizeof(TW_IDENTITY)), 0);
+  EXPECT_EQ(memcmp(&close.destination, &application_, sizeof(TW_IDENTITY)), 0);
+  EXPECT_EQ(Disable(), TWCC_SUCCESS);
+  EXPECT_EQ(Close(), TWCC_SUCCESS);
+  EXPECT_FALSE(IsWindow(dialog));
 }
 
 TEST_F(SessionLifecycleTest, OpenTwiceResetsCapabilitiesAndStaysOpen) {
