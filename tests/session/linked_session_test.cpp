@@ -1,6 +1,8 @@
-// What an application cannot reach through DS_Entry alone: the notifications
-// the settings dialog sends, a state of 700 before any transfer handler runs,
-// and the transfer file name that the file transfer will use. These tests
+// What an application cannot reach through DS_Entry alone: a settings dialog
+// that cannot be made (the test program has no dialog resources), the
+// notifications sent on the dialog's behalf, a state of 700 before any image
+// is transferred, and the transfer file name that the file transfer will
+// use. These tests
 // call the operations of the source library linked into the test program,
 // whose session record they can read; the loaded module is not used.
 #include <cstring>
@@ -9,6 +11,7 @@
 #include "capabilities/capability_table.h"
 #include "capabilities/containers.h"
 #include "session_fixture.h"
+#include "source/session_lifecycle.h"
 #include "source/source_manager_link.h"
 #include "source/source_session.h"
 #include "source/transfer_negotiation.h"
@@ -41,6 +44,21 @@ class LinkedSessionTest : public SessionTest {
               0);
   }
 };
+
+TEST_F(LinkedSessionTest, EnableFailsWhenNoDialogCanBeMade) {
+  for (TW_UINT16 msg : {MSG_ENABLEDS, MSG_ENABLEDSUIONLY}) {
+    SCOPED_TRACE(msg);
+    sourceSession.state = STATE_OPEN;
+    TW_USERINTERFACE userInterface{msg == MSG_ENABLEDS ? TWAIN_TRUE : TWAIN_FALSE, TWAIN_FALSE,
+                                   nullptr};
+    EXPECT_EQ(Handle(HandleUserInterface, DAT_USERINTERFACE, msg, &userInterface),
+              TWCC_LOWMEMORY);
+    EXPECT_EQ(userInterface.ShowUI, TWAIN_TRUE);
+    EXPECT_EQ(sourceSession.state, STATE_OPEN);
+    EXPECT_EQ(sourceSession.dialogWindow, nullptr);
+    EXPECT_EQ(NotificationCount(), 0u);
+  }
+}
 
 SessionState stateDuringNotification = 0;
 

@@ -138,10 +138,12 @@ TW_INT16 SessionTest::XferCount() {
   return count;
 }
 
-void SessionTest::StoreDigFormat(const char* format) {
-  // The first open writes the settings key with its seventeen values.
+void SessionTest::StoreSetting(const char* name, DWORD type, const void* data, DWORD size) {
   ASSERT_EQ(Open(), TWCC_SUCCESS);
   ASSERT_EQ(Close(), TWCC_SUCCESS);
-  SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", "DigFormat", REG_SZ, format,
-                   DWORD(strlen(format) + 1));
+  SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", name, type, data, size);
+}
+
+void SessionTest::StoreDigFormat(const char* format) {
+  StoreSetting("DigFormat", REG_SZ, format, DWORD(strlen(format) + 1));
 }

@@ -34,7 +34,9 @@ class SessionTest : public HostFixture {
   void SetXferCount(TW_INT16 count);
   TW_INT16 XferCount();
 
-  // The stored camera format, for the next open: the registry value DigFormat.
+  // A stored setting for the next open: a value of the settings key, written
+  // after a first open made the key with its seventeen values.
+  void StoreSetting(const char* name, DWORD type, const void* data, DWORD size);
   void StoreDigFormat(const char* format);
 
   // What the fake Source Manager has received.
