@@ -94,7 +94,8 @@ TW_UINT16 HandleUserInterface(const Triplet& triplet) {
       if (userInterface == nullptr) return EnableSource(nullptr);  // refused there
       userInterface->ShowUI = TWAIN_TRUE;
       TW_UINT16 result = EnableSource(userInterface);
-      if (sourceSession.dialogWindow != nullptr) {
+      // A refused enable leaves a dialog that is already shown as it is.
+      if (result == TWRC_SUCCESS && sourceSession.dialogWindow != nullptr) {
         EnableWindow(GetDlgItem(sourceSession.dialogWindow, TRANSFER_BUTTON), FALSE);
       }
       return result;

@@ -116,8 +116,15 @@ TEST_F(SessionLifecycleTest, EnableWithUserInterfaceShowsTheDialog) {
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(first, 1)));
   EXPECT_EQ(NotificationCount(), 0u);
 
-  // 500: disabling hides the dialog and returns to 400.
+  // 500: a second enable is refused and leaves the dialog as it is.
   EXPECT_EQ(Enable(TWAIN_TRUE), TWCC_SEQERROR);
+  TW_USERINTERFACE settingsOnly{TWAIN_TRUE, TWAIN_FALSE, nullptr};
+  Call(DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, &settingsOnly);
+  EXPECT_EQ(Status(), TWCC_SEQERROR);
+  EXPECT_EQ(OnlyDialog(), first);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(first, 1)));
+
+  // Disabling hides the dialog and returns to 400.
   EXPECT_EQ(Disable(), TWCC_SUCCESS);
   EXPECT_TRUE(IsWindow(first));
   EXPECT_FALSE(IsWindowVisible(first));
