@@ -68,6 +68,29 @@ TEST_F(TransferNegotiationTest, ResetEndsTheTransfersAndKeepsTheCount) {
   EXPECT_EQ(Disable(), TWCC_SUCCESS);  // 500
 }
 
+TEST_F(TransferNegotiationTest, EndingAndResettingAfterAnImage) {
+  ASSERT_EQ(Open(), TWCC_SUCCESS);
+  SetXferCount(3);
+  ASSERT_EQ(Enable(TWAIN_FALSE), TWCC_SUCCESS);
+  auto transferImage = [this] {
+    TW_HANDLE image = nullptr;
+    ASSERT_EQ(source_(&application_, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &image),
+              TWRC_XFERDONE);
+    GlobalFree(image);
+  };
+  TW_UINT16 count;
+  // 700 to 600 while images are pending.
+  transferImage();
+  EXPECT_EQ(Pending(MSG_ENDXFER, &count), TWCC_SUCCESS);
+  EXPECT_EQ(count, 2);
+  // A reset in 700 is out of sequence and ends the transfers all the same.
+  transferImage();
+  EXPECT_EQ(Pending(MSG_RESET, &count), TWCC_SEQERROR);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(XferCount(), 2);
+  EXPECT_EQ(Disable(), TWCC_SUCCESS);  // it was 500
+}
+
 TEST_F(TransferNegotiationTest, ResetOutsideATransferIsASequenceError) {
   TW_UINT16 count;
   // Not open: the reset answers 0 and the source can still be opened.
