@@ -206,8 +206,14 @@ bool ClassFromName(const std::string& name, WindowClass* kind) {
   return false;
 }
 
-bool IsMouseTransparent(const Window& window) {
+bool IsMouseTransparent(const Window& window, POINT point) {
   if (window.kind == WindowClass::Static) return (window.style & SS_NOTIFY) == 0;
+  if (window.kind == WindowClass::Tab) {
+    for (const RECT& r : TabLabelRects(window)) {
+      if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom) return false;
+    }
+    return true;
+  }
   return window.kind == WindowClass::Button && ButtonType(window) == BS_GROUPBOX;
 }
 
@@ -215,7 +221,7 @@ std::vector<RECT> TabLabelRects(const Window& tab) {
   std::vector<RECT> rects;
   int x = 2;
   for (const TabItem& item : tab.tabs) {
-    int width = int(item.text.size()) * kCharWidth + 12;
+    int width = TextWidth(item.text) + 12;
     rects.push_back(RECT{x, 2, x + width, 2 + kTabLabelHeight});
     x += width;
   }

@@ -5,8 +5,8 @@
 // thumbs, the live picture the imaging display handed over, and each window's
 // recorded GDI calls over its children.
 //
-// Differs from Windows: texts use the built-in font (6 x 9 cells) and are
-// clipped, not wrapped; there is no focus rectangle; a pen wider than one
+// Differs from Windows: texts use the built-in font (lines of 9 pixels) and
+// are clipped, not wrapped; children are drawn in creation order; there is no focus rectangle; a pen wider than one
 // pixel is drawn as a square brush; ROP2 modes other than copy, not-copy, XOR,
 // NOT, merge, mask, black, white and no-op draw as copy.
 #include <png.h>
@@ -76,6 +76,30 @@ constexpr uint8_t kFont[95][7] = {
     {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00},                                              // ~
 };
 constexpr uint8_t kUnknownGlyph[7] = {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
+
+const uint8_t* GlyphOf(unsigned char c) { return c >= 32 && c < 127 ? kFont[c - 32] : kUnknownGlyph; }
+
+// The columns a glyph uses, from its leftmost to its rightmost; drawn one
+// pixel apart, so narrow letters take less room. A space is three pixels.
+void GlyphSpan(unsigned char c, int* left, int* width) {
+  const uint8_t* glyph = GlyphOf(c);
+  uint8_t columns = 0;
+  for (int row = 0; row < 7; ++row) columns |= glyph[row];
+  *left = 0;
+  *width = 2;
+  if (columns == 0) return;
+  int first = 0, last = 4;
+  while ((columns & (0x10 >> first)) == 0) ++first;
+  while ((columns & (0x10 >> last)) == 0) --last;
+  *left = first;
+  *width = last - first + 1;
+}
+
+int Advance(unsigned char c) {
+  int left, width;
+  GlyphSpan(c, &left, &width);
+  return width + 1;
+}
 
 constexpr COLORREF kFace = RGB(192, 192, 192);
 constexpr COLORREF kShadow = RGB(128, 128, 128);
@@ -177,17 +201,18 @@ class Canvas {
       for (int i = -width / 2; i < width - width / 2; ++i) Pixel(x + i, y + j, colour, rop);
   }
   // Text in the built-in font; '&' marks a mnemonic and is not drawn ("&&" is).
-  int Text(int x, int y, const std::string& text, COLORREF colour) {
+  void Text(int x, int y, const std::string& text, COLORREF colour) {
     for (size_t i = 0; i < text.size(); ++i) {
       unsigned char c = (unsigned char)text[i];
       if (c == '&' && i + 1 < text.size() && text[++i] != '&') c = (unsigned char)text[i];
-      const uint8_t* glyph = c >= 32 && c < 127 ? kFont[c - 32] : kUnknownGlyph;
+      const uint8_t* glyph = GlyphOf(c);
+      int left, width;
+      GlyphSpan(c, &left, &width);
       for (int row = 0; row < 7; ++row)
         for (int column = 0; column < 5; ++column)
-          if ((glyph[row] >> (4 - column)) & 1) Pixel(x + column, y + 1 + row, colour);
-      x += kCharWidth;
+          if ((glyph[row] >> (4 - column)) & 1) Pixel(x + column - left, y + 1 + row, colour);
+      x += width + 1;
     }
-    return x;
   }
   void Image(int x, int y, int width, int height, const uint8_t* rgb) {
     for (int j = 0; j < height; ++j)
@@ -203,14 +228,6 @@ class Canvas {
   std::vector<uint8_t> rgb_;
   RECT clip_;
 };
-
-int TextWidth(const std::string& text) {
-  int count = 0;
-  for (size_t i = 0; i < text.size(); ++i, ++count) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-  }
-  return count * kCharWidth;
-}
 
 // Text placed in a rectangle: horizontally by align (0 left, 1 centre, 2
 // right), vertically centred or at the top.
@@ -282,7 +299,7 @@ void DrawButton(Canvas& canvas, const Window& button, const RECT& client, bool e
   }
   RECT label = leftText ? RECT{client.left, client.top, box.left - 3, client.bottom}
                         : RECT{box.right + 4, client.top, client.right, client.bottom};
-  PlaceText(canvas, label, button.text, leftText ? 2 : 0, true, text);
+  PlaceText(canvas, label, button.text, 0, true, text);
 }
 
 void DrawStatic(Canvas& canvas, const Window& control, const RECT& client, bool enabled) {
@@ -464,9 +481,10 @@ void DrawWindow(Canvas& canvas, HWND handle, const RECT& parentClip) {
   canvas.SetClip(clientClip);
   if (!window->picture.empty())
     canvas.Image(client.left, client.top, window->pictureWidth, window->pictureHeight, window->picture.data());
-  // The first child is at the top of the z-order, so it is drawn last.
+  // Children paint in creation order, each over the ones before it (a page
+  // created after its tab control shows over the control's display area).
   std::vector<HWND> children = window->children;
-  for (auto it = children.rbegin(); it != children.rend(); ++it) DrawWindow(canvas, *it, clientClip);
+  for (HWND child : children) DrawWindow(canvas, child, clientClip);
   canvas.SetClip(clientClip);
   DrawRecorded(canvas, *window, client);
 }
@@ -497,6 +515,17 @@ bool WritePng(const char* path, const Canvas& canvas) {
 }
 
 }  // namespace
+
+int TextWidth(const std::string& text) {
+  int width = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = (unsigned char)text[i];
+    if (c == '&' && i + 1 < text.size() && text[++i] != '&') c = (unsigned char)text[i];
+    width += Advance(c);
+  }
+  return width;
+}
+
 }  // namespace host
 
 using namespace host;

@@ -136,9 +136,10 @@ const char* ClassNameOf(WindowClass kind);
 // Whether a class name (compared without case) is one the manager knows.
 bool ClassFromName(const std::string& name, WindowClass* kind);
 
-// Whether mouse messages over a window pass to its parent (statics without
-// SS_NOTIFY and group boxes, as their hit test answers HTTRANSPARENT).
-bool IsMouseTransparent(const Window& window);
+// Whether mouse messages at a point of a window's client area pass to what
+// lies below (statics without SS_NOTIFY, group boxes and a tab control's
+// display area, as their hit test answers HTTRANSPARENT).
+bool IsMouseTransparent(const Window& window, POINT point);
 
 // Label rectangles of a tab control's tabs, in its client coordinates.
 std::vector<RECT> TabLabelRects(const Window& tab);
@@ -160,9 +161,10 @@ constexpr int kCaptionHeight = 19;
 // The screen.
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
-// The built-in font's cell (render.cpp): every glyph is 5 x 7 in a 6 x 9 cell.
-constexpr int kCharWidth = 6;
+// The built-in font (render.cpp): glyphs of up to 5 x 7 pixels, lines of 9,
+// each glyph as wide as its pixels and one pixel apart.
 constexpr int kCharHeight = 9;
+int TextWidth(const std::string& text);
 // The height of a closed combo box, which Windows gives "MS Sans Serif" 8.
 constexpr int kComboHeight = 21;
 

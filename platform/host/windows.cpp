@@ -171,12 +171,13 @@ HWND WindowAtPoint(HWND handle, POINT* point) {
   if (window == nullptr) return nullptr;
   for (HWND childHandle : window->children) {
     Window* child = PeekWindowRecord(childHandle);
-    if (child == nullptr || (child->style & WS_VISIBLE) == 0 || IsMouseTransparent(*child)) continue;
+    if (child == nullptr || (child->style & WS_VISIBLE) == 0) continue;
     if (point->x < child->rect.left || point->x >= child->rect.right ||
         point->y < child->rect.top || point->y >= child->rect.bottom)
       continue;
     RECT frame = FrameInsets(*child);
     POINT inner{point->x - child->rect.left - frame.left, point->y - child->rect.top - frame.top};
+    if (IsMouseTransparent(*child, inner)) continue;
     *point = inner;
     return WindowAtPoint(childHandle, point);
   }
