@@ -212,6 +212,13 @@ void FocusNextTabStop(HWND dialog) {
   SetFocus(stops[next]);
 }
 
+bool IsPushButton(HWND handle) {
+  Window* window = PeekWindowRecord(handle);
+  if (window == nullptr || window->kind != WindowClass::Button) return false;
+  DWORD type = window->style & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
 bool ReturnsDialogResultDirectly(UINT message) {
   return message == WM_INITDIALOG || (message >= 0x0132 && message <= WM_CTLCOLORSTATIC) ||
          message == 0x0039 /* WM_COMPAREITEM */ || message == 0x002E /* WM_VKEYTOITEM */ ||
@@ -463,18 +470,18 @@ HOSTAPI BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message) {
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
         return TRUE;
       case VK_RETURN: {
-        // The focused push button, else the default button, if it is enabled.
+        // The focused push button answers Return, else the default button.
         HWND button = GetFocus();
-        Window* focused = PeekWindowRecord(button);
-        bool pushButton = focused != nullptr && focused->kind == WindowClass::Button &&
-                          ((focused->style & BS_TYPEMASK) == BS_PUSHBUTTON ||
-                           (focused->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
-        int id = pushButton ? focused->id : LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
-        if (!pushButton) button = GetDlgItem(dialog, id != 0 ? id : IDOK);
-        if (id == 0) id = IDOK;
-        if (button == nullptr || (IsWindowEnabled(button) && IsWindowVisible(button)))
-          SendMessageA(pushButton ? focused->parent : dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(button));
+        if (!IsPushButton(button) || !IsDescendant(dialog, button)) {
+          int id = LOWORD(SendMessageA(dialog, DM_GETDEFID, 0, 0));
+          if (id == 0) id = IDOK;
+          button = GetDlgItem(dialog, id);
+          if (button == nullptr) {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+            return TRUE;
+          }
+        }
+        if (IsWindowEnabled(button) && IsWindowVisible(button)) NotifyParent(*PeekWindowRecord(button), BN_CLICKED);
         return TRUE;
       }
       default: break;

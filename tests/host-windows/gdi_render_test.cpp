@@ -163,4 +163,29 @@ TEST_F(WindowsTest, RenderedDialogShowsControlsBitmapsDrawingAndThePicture) {
   DestroyWindow(dialog);
 }
 
+TEST_F(WindowsTest, BitmapFilesAreReadOrRefusedWhole) {
+  std::string good = std::string(TWAIN_SOURCE_DIR) + "/tests/host-windows/fixtures/ramp.bmp";
+  HANDLE bitmap = LoadImageA(nullptr, good.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 16);
+  DeleteObject(static_cast<HGDIOBJ>(bitmap));
+
+  // The same file cut short, and with a bad signature.
+  std::string bytes = ReadFileText(good);
+  std::string cut = testing::TempDir() + "cut.bmp";
+  for (const std::string& content : {bytes.substr(0, bytes.size() - 10), "XX" + bytes.substr(2), bytes.substr(0, 20)}) {
+    FILE* file = fopen(cut.c_str(), "wb");
+    fwrite(content.data(), 1, content.size(), file);
+    fclose(file);
+    SetLastError(0);
+    EXPECT_EQ(LoadImageA(nullptr, cut.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_DATA));
+  }
+  remove(cut.c_str());
+  EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(LoadImageA(nullptr, MAKEINTRESOURCEA(IDB_RAMP), IMAGE_ICON, 0, 0, 0), nullptr);
+}
+
 }  // namespace

@@ -159,3 +159,39 @@ TEST_F(WindowsTest, MouseGoesThroughFramesAndGroupBoxesToTheDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page created after the tab control lies over the control's display area;
+// the mouse reaches it there, and the tab labels still take theirs.
+TEST_F(WindowsTest, MouseReachesAPageOverTheTabControlsDisplayArea) {
+  HWND dialog = CreateMainDialog();
+  ShowWindow(dialog, SW_SHOW);
+  HWND tab = Item(dialog, ID_TAB);
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<char*>("First");
+  SendMessageA(tab, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  HWND page = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_PAGE), dialog, RecordingProc, 0);
+  ASSERT_NE(page, nullptr);
+  SetWindowPos(page, nullptr, 12, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+  POINT button{4, 4};
+  MapWindowPoints(GetDlgItem(page, ID_PAGE_BUTTON), dialog, &button, 1);
+  ASSERT_TRUE(HostMouseDown(dialog, button.x, button.y));
+  ASSERT_TRUE(HostMouseUp(dialog, button.x, button.y));
+  auto commands = ReceivedOf(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].window, page);
+  EXPECT_EQ(LOWORD(commands[0].wParam), ID_PAGE_BUTTON);
+
+  // Return with the page's button focused clicks it, not the default button.
+  SetFocus(GetDlgItem(page, ID_PAGE_BUTTON));
+  MSG enter{page, WM_KEYDOWN, VK_RETURN, 0, 0, POINT{0, 0}};
+  EXPECT_TRUE(IsDialogMessageA(dialog, &enter));
+  ASSERT_EQ(ReceivedOf(WM_COMMAND).size(), 2u);
+  EXPECT_EQ(ReceivedOf(WM_COMMAND)[1].window, page);
+  DestroyWindow(dialog);
+}
+
+}  // namespace
