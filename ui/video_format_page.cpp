@@ -109,13 +109,16 @@ void InitVideoFormatPage(HWND page) {
 }
 
 // "M_PAL" or "M_NTSC" with "_YC" for Y/C input, "_RGB" for RGB input and
-// nothing for CVBS; a greyscale format alone.
+// nothing for CVBS; a greyscale format alone. RGB is the one input the page
+// offers on the multi-channel board, and the one it shows checked for a
+// colour format there, also when the choice comes from a greyscale format
+// whose inputs were all unchecked.
 void ComposeFormat(HWND page, const char* base, int colour) {
   strcpy(pageFormat, base);
   if (colour != 1) return;
   if (IsDlgButtonChecked(page, IDC_INPUT_YC) == BST_CHECKED) {
     strcat(pageFormat, "_YC");
-  } else if (IsDlgButtonChecked(page, IDC_INPUT_RGB) == BST_CHECKED) {
+  } else if (IsDlgButtonChecked(page, IDC_INPUT_RGB) == BST_CHECKED || IsMultiChannelBoard()) {
     strcat(pageFormat, "_RGB");
   }
 }
