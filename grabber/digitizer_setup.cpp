@@ -19,6 +19,7 @@
 #include "source/diagnostic_log.h"
 #include "source/source_session.h"
 #include "source/triplet.h"
+#include "transfer/memory_transfer.h"
 
 MilInfo milInfo;
 
@@ -179,6 +180,8 @@ uint16_t MilInitDigitizer(char* format) {
   if (milInfo.MilImage == 0) {
     log.Write("Korvanta TWAIN DS: call MilInitDigitizer with MilInfo.MilImage==0 !!\n");
   }
+  // Memory transfers of the new buffer start at its first row.
+  ResetMemoryStripCursor();
 
   MilInquireBoard();
 
