@@ -212,8 +212,9 @@ INT_PTR CALLBACK LutPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) 
       InitLutPage(page);
       return FALSE;
     case WM_PAINT:
+      // Painted: the dialog manager must not paint the page over again.
       PaintPage(page);
-      return FALSE;
+      return TRUE;
     case WM_COMMAND:
       OnCommand(page, wParam);
       return FALSE;
