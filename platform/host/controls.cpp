@@ -110,6 +110,7 @@ int InsertComboItem(Window& combo, int index, const char* text) {
   combo.items.insert(combo.items.begin() + index, text);
   combo.itemData.insert(combo.itemData.begin() + index, 0);
   if (combo.selection >= index) ++combo.selection;
+  MarkForPaint(combo);
   return index;
 }
 
@@ -179,11 +180,10 @@ int PositionAtPoint(const Window& trackbar, LPARAM point) {
   return ClampToRange(trackbar, LONG_PTR(value));
 }
 
-// Whether a user can reach a control: alive, visible and enabled.
+// The control of a kind, if a user can reach it.
 Window* UsableControl(HWND handle, WindowClass kind) {
   Window* control = PeekWindowRecord(handle);
-  if (control == nullptr || control->kind != kind || !IsWindowVisible(handle) || !IsWindowEnabled(handle))
-    return nullptr;
+  if (control == nullptr || control->kind != kind || !TakesUserInput(handle)) return nullptr;
   return control;
 }
 
@@ -354,7 +354,7 @@ LRESULT CALLBACK ComboBoxProc(HWND handle, UINT message, WPARAM wParam, LPARAM l
   int count = int(combo->items.size());
   int index = int(wParam);
   switch (message) {
-    case CB_ADDSTRING: MarkForPaint(*combo); return InsertComboItem(*combo, -1, reinterpret_cast<LPCSTR>(lParam));
+    case CB_ADDSTRING: return InsertComboItem(*combo, -1, reinterpret_cast<LPCSTR>(lParam));
     case CB_INSERTSTRING:
       if (index > count) return CB_ERR;
       return InsertComboItem(*combo, index, reinterpret_cast<LPCSTR>(lParam));

@@ -109,6 +109,9 @@ POINT ClientOriginOnScreen(const Window& window);
 int ClientWidth(const Window& window);
 int ClientHeight(const Window& window);
 bool IsDescendant(HWND ancestor, HWND window);
+// Whether a user can reach a window: it is visible and neither it nor a
+// parent is disabled.
+bool TakesUserInput(HWND window);
 
 // Marks a window (not its children) for painting and wakes the message loop.
 void MarkForPaint(Window& window);

@@ -197,7 +197,7 @@ BOOL DeliverMouse(HWND window, int x, int y, UINT message, WPARAM keys) {
   } else {
     target = WindowAtPoint(window, &point);
   }
-  if (target == nullptr || !IsWindowEnabled(target)) return FALSE;
+  if (target == nullptr || !TakesUserInput(target)) return FALSE;
   SendMessageA(target, message, keys, MAKELPARAM(point.x, point.y));
   return TRUE;
 }
@@ -317,6 +317,15 @@ bool IsDescendant(HWND ancestor, HWND handle) {
     window = PeekWindowRecord(window->parent);
   }
   return false;
+}
+
+bool TakesUserInput(HWND handle) {
+  if (!IsWindowVisible(handle)) return false;
+  for (Window* window = PeekWindowRecord(handle); window != nullptr;
+       window = IsChildWindow(*window) ? PeekWindowRecord(window->parent) : nullptr) {
+    if ((window->style & WS_DISABLED) != 0) return false;
+  }
+  return true;
 }
 
 void NotifyParent(const Window& control, WORD code) {

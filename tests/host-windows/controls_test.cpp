@@ -44,6 +44,9 @@ TEST_F(WindowsTest, AutomaticRadioButtonsCheckWithinTheirGroup) {
   EXPECT_FALSE(HostClickControl(Item(dialog, ID_RADIO_ONE)));
   ShowWindow(Item(dialog, ID_RADIO_THREE), SW_HIDE);
   EXPECT_FALSE(HostClickControl(Item(dialog, ID_RADIO_THREE)));
+  EnableWindow(dialog, FALSE);
+  EXPECT_FALSE(HostClickControl(Item(dialog, ID_RADIO_TWO))) << "nor one in a disabled dialog";
+  EnableWindow(dialog, TRUE);
   EXPECT_EQ(ReceivedOf(WM_COMMAND).size(), 3u);
   EXPECT_EQ(IsDlgButtonChecked(dialog, ID_RADIO_TWO), UINT(BST_CHECKED));
 
