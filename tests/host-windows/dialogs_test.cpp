@@ -230,4 +230,26 @@ TEST_F(WindowsTest, EndDialogHidesAModelessDialogAndDestroyWindowEndsIt) {
   EXPECT_EQ(HostLiveWindowCount(), 0u);
 }
 
+TEST_F(WindowsTest, CloseBoxAndOwnedDialogs) {
+  HWND dialog = CreateMainDialog();
+  // Unhandled, the caption's close box asks for IDCANCEL, later.
+  SendMessageA(dialog, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(ReceivedOf(WM_COMMAND).empty());
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, dialog, 0, 0, PM_REMOVE));
+  DispatchMessageA(&message);
+  ASSERT_EQ(ReceivedOf(WM_COMMAND).size(), 1u);
+  EXPECT_EQ(ReceivedOf(WM_COMMAND)[0].wParam, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+  EXPECT_TRUE(IsWindow(dialog));
+
+  // A popup created with a parent is owned by it and destroyed with it.
+  HWND owned = CreateDialogParamA(nullptr, MAKEINTRESOURCEA(IDD_MAIN), dialog, RecordingProc, 0);
+  ASSERT_NE(owned, nullptr);
+  EXPECT_EQ(GetParent(owned), dialog);
+  EXPECT_EQ(HostTopLevelWindowCount(), 2u);
+  DestroyWindow(dialog);
+  EXPECT_FALSE(IsWindow(owned));
+  EXPECT_EQ(ReceivedOf(WM_DESTROY).size(), 2u);
+}
+
 }  // namespace
