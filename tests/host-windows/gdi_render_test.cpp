@@ -2,8 +2,10 @@
 // and rendering a dialog to PNG, read back with libpng.
 #include <png.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/host/display_bridge.h"
@@ -186,6 +188,31 @@ TEST_F(WindowsTest, BitmapFilesAreReadOrRefusedWhole) {
   remove(cut.c_str());
   EXPECT_EQ(LoadImageA(nullptr, "/nonexistent.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
   EXPECT_EQ(LoadImageA(nullptr, MAKEINTRESOURCEA(IDB_RAMP), IMAGE_ICON, 0, 0, 0), nullptr);
+}
+
+// The display hands pictures over from its own thread while the dialog is
+// rendered and destroyed; it learns of the window's end by the refusal.
+TEST_F(WindowsTest, PicturesFromAnotherThreadWhileTheWindowDies) {
+  HWND dialog = CreateMainDialog();
+  ShowWindow(dialog, SW_SHOW);
+  HWND area = Item(dialog, ID_AREA);
+  std::atomic<int> frames{0};
+  std::thread display([&] {
+    std::vector<unsigned char> frame(64 * 48, 0);
+    for (unsigned char level = 0; HostSetWindowPicture(area, frame.data(), 64, 48, 1, 64); ++level) {
+      frame.assign(frame.size(), level);
+      ++frames;
+    }
+  });
+  while (frames < 20) std::this_thread::yield();
+  std::string path = TempPng("live.png");
+  ASSERT_TRUE(HostRenderWindowToPng(dialog, path.c_str()));
+  COLORREF pixel = Png(path).At(3 + 15 + 10, 22 + 211 + 10);
+  EXPECT_EQ(GetRValue(pixel), GetGValue(pixel)) << "a grey picture";
+  DestroyWindow(dialog);
+  display.join();
+  EXPECT_GE(frames.load(), 20);
+  remove(path.c_str());
 }
 
 }  // namespace
