@@ -45,7 +45,7 @@ const ZoomButton* FindZoomButtonByZoom(int32_t zoom) {
 }
 
 void InsertTabs(HWND tab) {
-  for (int index = 0; index < 3; ++index) {
+  for (int index = 0; index < static_cast<int>(sizeof TAB_TEXTS / sizeof TAB_TEXTS[0]); ++index) {
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_IMAGE;
     item.pszText = const_cast<LPSTR>(TAB_TEXTS[index]);

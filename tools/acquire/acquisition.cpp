@@ -366,7 +366,8 @@ int Run(TwainSession& session, const Options& options) {
                      : std::to_string(count)) +
        (options.limit ? ", limit " + std::to_string(options.limit) : ""));
 
-  if (!session.EnableWithoutUi() || !session.WaitForTransferReady(options.timeoutSeconds)) return 1;
+  bool enabled = options.userInterface ? session.EnableWithUi() : session.EnableWithoutUi();
+  if (!enabled || !session.WaitForTransferReady(options.timeoutSeconds)) return 1;
   return AcquireImages(session, options, mechanism, count) ? 0 : 1;
 }
 

@@ -41,6 +41,9 @@ const char HELP[] =
     "                          minimum and maximum\n"
     "      --timeout SECONDS   how long to wait for the source's MSG_XFERREADY\n"
     "                          (default 10)\n"
+    "      --ui                enable the source with its user interface and wait\n"
+    "                          for the user to press its Transfer button (give a\n"
+    "                          --timeout long enough for the user)\n"
     "  -h, --help              show this help and exit\n"
     "\n"
     "CAP is a capability name (CAP_XFERCOUNT, ICAP_PIXELTYPE, ICAP_XFERMECH, ...) or\n"
@@ -63,7 +66,7 @@ struct Flag {
 const Flag FLAGS[] = {
     {"list", 'L', false}, {"source", 'd', true}, {"mode", 'm', true},  {"count", 'c', true},
     {"limit", 'l', true}, {"output", 'o', true}, {"set", 0, true},     {"get", 0, true},
-    {"buffer", 0, true},  {"timeout", 0, true},  {"help", 'h', false},
+    {"buffer", 0, true},  {"timeout", 0, true},  {"help", 'h', false}, {"ui", 0, false},
 };
 
 bool ParseLong(const std::string& text, long low, long high, long* value) {
@@ -86,6 +89,8 @@ bool Apply(const Flag& flag, const std::string& value, Options* options, std::st
   std::string option = flag.longName;
   if (option == "list") {
     options->list = true;
+  } else if (option == "ui") {
+    options->userInterface = true;
   } else if (option == "help") {
     options->help = true;
   } else if (option == "source") {

@@ -26,6 +26,7 @@ struct Options {
   std::vector<TW_UINT16> gets;
   unsigned long bufferSize = 0;  // memory transfer buffer; 0: the source's preferred size
   double timeoutSeconds = 10;
+  bool userInterface = false;  // --ui: the source shows its dialog; the user transfers
 };
 
 // False with a message for the user when the command line is wrong.

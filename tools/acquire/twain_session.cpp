@@ -217,15 +217,30 @@ bool TwainSession::EnableWithoutUi() {
   return true;
 }
 
+bool TwainSession::EnableWithUi() {
+  TW_USERINTERFACE ui{TWAIN_TRUE, TWAIN_FALSE, nullptr};
+  if (!Control(DAT_USERINTERFACE, MSG_ENABLEDS, &ui, "MSG_ENABLEDS")) return false;
+  enabled_ = true;
+  Step("Enabled the source with its user interface");
+  return true;
+}
+
 bool TwainSession::WaitForTransferReady(double timeoutSeconds) {
   Step("Waiting for the source's MSG_XFERREADY");
   auto deadline = std::chrono::steady_clock::now() +
                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                       std::chrono::duration<double>(timeoutSeconds));
   for (;;) {
+    // The application's message loop: every message goes to the source
+    // first, so that its dialog gets its own.
     MSG message{};
+    bool received = PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != FALSE;
     TW_EVENT event{&message, MSG_NULL};
     TW_UINT16 result = ToSource(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event);
+    if (received && result == TWRC_NOTDSEVENT) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
     if (result == TWRC_DSEVENT && event.TWMessage == MSG_XFERREADY) {
       transfersPending_ = true;
       Step("Transfer ready");
@@ -245,7 +260,7 @@ bool TwainSession::WaitForTransferReady(double timeoutSeconds) {
                    timeoutSeconds);
       return false;
     }
-    Sleep(2);
+    if (!received) Sleep(2);
   }
 }
 

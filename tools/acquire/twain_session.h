@@ -29,6 +29,8 @@ class TwainSession {
   bool SetCapability(TW_UINT16 capability, const std::string& value);
 
   bool EnableWithoutUi();
+  // MSG_ENABLEDS with ShowUI TRUE: the source's dialog; the user transfers.
+  bool EnableWithUi();
   // Event processing until MSG_XFERREADY; false on MSG_CLOSEDSREQ or timeout.
   bool WaitForTransferReady(double timeoutSeconds);
   // DAT_PENDINGXFERS / MSG_ENDXFER after a transfer (or a cancelled one).
