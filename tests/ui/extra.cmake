@@ -7,3 +7,7 @@ target_include_directories(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/sessi
 add_dependencies(${name}_tests session_fake_source_manager)
 target_compile_definitions(${name}_tests PRIVATE
   FAKE_SOURCE_MANAGER_PATH="$<TARGET_FILE:session_fake_source_manager>")
+# The programs its last tests run.
+if(TARGET dialog_script)
+  add_dependencies(${name}_tests dialog_script)
+endif()
