@@ -252,4 +252,28 @@ TEST_F(WindowsTest, CloseBoxAndOwnedDialogs) {
   EXPECT_EQ(ReceivedOf(WM_DESTROY).size(), 2u);
 }
 
+WNDPROC previousButtonProc = nullptr;
+int subclassedMessages = 0;
+
+LRESULT CALLBACK CountingButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ++subclassedMessages;
+  return CallWindowProcA(previousButtonProc, window, message, wParam, lParam);
+}
+
+TEST_F(WindowsTest, SubclassedControlKeepsItsBehaviour) {
+  HWND dialog = CreateMainDialog();
+  ShowWindow(dialog, SW_SHOW);
+  HWND check = Item(dialog, ID_CHECK);
+  previousButtonProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(check, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingButtonProc)));
+  ASSERT_NE(previousButtonProc, nullptr);
+  subclassedMessages = 0;
+  ASSERT_TRUE(HostClickControl(check));
+  EXPECT_GE(subclassedMessages, 2) << "the press and the release";
+  EXPECT_EQ(IsDlgButtonChecked(dialog, ID_CHECK), UINT(BST_CHECKED));
+  EXPECT_EQ(ReceivedOf(WM_COMMAND).size(), 1u);
+  EXPECT_EQ(SetWindowLongPtrA(check, GWLP_WNDPROC, 0), 0) << "a null procedure is refused";
+  DestroyWindow(dialog);
+}
+
 }  // namespace
