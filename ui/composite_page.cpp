@@ -3,6 +3,7 @@
 // digitizer at once; the page keeps no values of its own.
 #include "grabber/adjustments.h"
 #include "grabber/mil_accessors.h"
+#include "ui/level_sliders.h"
 #include "ui/page_procedures.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/tab_pages.h"
@@ -32,13 +33,10 @@ const Adjustment* FindAdjustment(int slider) {
   return nullptr;
 }
 
-void ShowLevel(HWND page, const Adjustment& adjustment, int32_t level) {
-  SetDlgItemInt(page, adjustment.field, static_cast<UINT>(level), TRUE);
-  SendDlgItemMessageA(page, adjustment.slider, TBM_SETPOS, TRUE, level);
-}
-
 void RefreshAdjustments(HWND page) {
-  for (const Adjustment& adjustment : ADJUSTMENTS) ShowLevel(page, adjustment, adjustment.get());
+  for (const Adjustment& adjustment : ADJUSTMENTS) {
+    ShowLevel(page, adjustment.slider, adjustment.field, adjustment.get());
+  }
 }
 
 void EnableColourControls(HWND page) {
@@ -52,9 +50,7 @@ void EnableColourControls(HWND page) {
 
 void InitCompositePage(HWND page) {
   PlacePage(page);
-  for (const Adjustment& adjustment : ADJUSTMENTS) {
-    SendDlgItemMessageA(page, adjustment.slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 255));
-  }
+  for (const Adjustment& adjustment : ADJUSTMENTS) PrepareLevelSlider(page, adjustment.slider);
   RefreshAdjustments(page);
   EnableColourControls(page);
 }
@@ -69,8 +65,8 @@ void ResetToDefaults(HWND page) {
 void SliderMoved(HWND page, HWND slider) {
   const Adjustment* adjustment = FindAdjustment(GetDlgCtrlID(slider));
   if (adjustment == nullptr) return;
-  auto level = static_cast<int32_t>(SendMessageA(slider, TBM_GETPOS, 0, 0));
-  SetDlgItemInt(page, adjustment->field, static_cast<UINT>(level), TRUE);
+  int32_t level = SliderLevel(slider);
+  ShowLevelValue(page, adjustment->field, level);
   adjustment->set(level);
 }
 

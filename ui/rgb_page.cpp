@@ -4,6 +4,7 @@
 #include "grabber/adjustments.h"
 #include "grabber/mil_accessors.h"
 #include "settings/grabber_settings.h"
+#include "ui/level_sliders.h"
 #include "ui/page_procedures.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/tab_pages.h"
@@ -44,22 +45,23 @@ void WriteReference(const Reference& reference, int32_t level) {
   }
 }
 
-void ShowLevel(HWND page, const Reference& reference, int32_t level) {
-  SetDlgItemInt(page, reference.field, static_cast<UINT>(level), TRUE);
-  SendDlgItemMessageA(page, reference.slider, TBM_SETPOS, TRUE, level);
+void ShowReference(HWND page, const Reference& reference, int32_t level) {
+  ShowLevel(page, reference.slider, reference.field, level);
 }
 
 void RefreshReferences(HWND page) {
-  for (const Reference& reference : REFERENCES) ShowLevel(page, reference, ReadReference(reference));
+  for (const Reference& reference : REFERENCES) {
+    ShowReference(page, reference, ReadReference(reference));
+  }
 }
 
 // Only the controls change: the digitizer's green and blue references take
 // the red value at the next movement of the red slider.
 void LinkRow(HWND page, int row, bool on) {
-  auto red = static_cast<int32_t>(SendDlgItemMessageA(page, REFERENCES[row].slider, TBM_GETPOS, 0, 0));
+  int32_t red = SliderLevel(GetDlgItem(page, REFERENCES[row].slider));
   for (int follower = row + 1; follower < row + 3; ++follower) {
     const Reference& reference = REFERENCES[follower];
-    if (on) ShowLevel(page, reference, red);
+    if (on) ShowReference(page, reference, red);
     EnableWindow(GetDlgItem(page, reference.slider), !on);
     EnableWindow(GetDlgItem(page, reference.field), !on);
   }
@@ -72,9 +74,7 @@ void LinkRowByBox(HWND page, int row) {
 // A monochrome signal uses the red/grey row alone.
 void InitRgbPage(HWND page) {
   PlacePage(page);
-  for (const Reference& reference : REFERENCES) {
-    SendDlgItemMessageA(page, reference.slider, TBM_SETRANGE, TRUE, MAKELPARAM(0, 255));
-  }
+  for (const Reference& reference : REFERENCES) PrepareLevelSlider(page, reference.slider);
   if (!GetColourInput()) {
     CheckDlgButton(page, IDC_LOCK_LOWER, BST_CHECKED);
     CheckDlgButton(page, IDC_LOCK_UPPER, BST_CHECKED);
@@ -110,13 +110,13 @@ void SliderMoved(HWND page, HWND slider) {
   for (int index = 0; index < 6; ++index) {
     const Reference& reference = REFERENCES[index];
     if (reference.slider != id) continue;
-    auto level = static_cast<int32_t>(SendMessageA(slider, TBM_GETPOS, 0, 0));
-    SetDlgItemInt(page, reference.field, static_cast<UINT>(level), TRUE);
+    int32_t level = SliderLevel(slider);
+    ShowLevelValue(page, reference.field, level);
     WriteReference(reference, level);
     bool leadsRow = index == LOWER_ROW || index == UPPER_ROW;
     if (!leadsRow || IsDlgButtonChecked(page, LockBox(index)) != BST_CHECKED) return;
     for (int follower = index + 1; follower < index + 3; ++follower) {
-      ShowLevel(page, REFERENCES[follower], level);
+      ShowReference(page, REFERENCES[follower], level);
       WriteReference(REFERENCES[follower], level);
     }
     return;

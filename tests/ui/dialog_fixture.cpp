@@ -1,7 +1,6 @@
 #include "dialog_fixture.h"
 
 #include <cstdio>
-#include <sstream>
 
 #include "grabber/mil_info.h"
 #include "settings/grabber_settings.h"
@@ -24,30 +23,13 @@ constexpr char SOURCE_KEY[] = "SOFTWARE\\Korvanta\\Twain\\";
 }  // namespace
 
 void DialogTest::SetUp() {
-  HostFixture::SetUp();
+  GrabberTest::SetUp();
+  if (HasFatalFailure()) return;
   // The log goes to the debugger output, which the host captures; Dump is
   // read at attach.
   DWORD dump = DUMP_TO_DEBUGGER;
   SetRegistryValue(SOURCE_KEY, "Dump", REG_DWORD, &dump, sizeof dump);
   ASSERT_TRUE(HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH));
-  milInfo = MilInfo();
-  ResetGrabberSettings();
-
-  // Held loaded, so that the simulator's state outlives the source's loads.
-  simulatorModule_ = LoadLibraryA("MIL.DLL");
-  ASSERT_NE(simulatorModule_, nullptr) << "the simulator MIL.DLL is not in the bin folder";
-  Resolve(simulatorModule_, "SimReset", &sim.Reset);
-  Resolve(simulatorModule_, "SimSetBoardType", &sim.SetBoardType);
-  Resolve(simulatorModule_, "SimSetSupportedFormats", &sim.SetSupportedFormats);
-  Resolve(simulatorModule_, "SimSetInstant", &sim.SetInstant);
-  Resolve(simulatorModule_, "SimReadCallLog", &sim.ReadCallLog);
-  Resolve(simulatorModule_, "SimClearCallLog", &sim.ClearCallLog);
-  Resolve(simulatorModule_, "SimGetDigitizerState", &sim.GetDigitizerState);
-  Resolve(simulatorModule_, "SimGetDisplayState", &sim.GetDisplayState);
-  Resolve(simulatorModule_, "SimObjectCount", &sim.ObjectCount);
-  if (HasFatalFailure()) return;
-  sim.Reset();
-  sim.SetInstant(1);
 
   // Loaded by its path first, so the source's LoadLibraryA("TWAIN_32.DLL")
   // finds it.
@@ -66,27 +48,22 @@ void DialogTest::SetUp() {
 
 void DialogTest::TearDown() {
   Control(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
-  // Nothing of the session outlives it: no window, pen or device context,
-  // no imaging-library object; and no object was used after it was freed or
-  // freed while a grab still wrote into it.
+  // Nothing of the session outlives it: no window, pen or device context;
+  // and no imaging-library object was used after it was freed or freed
+  // while a grab still wrote into it.
   EXPECT_EQ(HostLiveWindowCount(), 0u) << "a window outlived the session";
   EXPECT_EQ(HostLiveGdiObjectCount(), 0u) << "a GDI object outlived the session";
   EXPECT_EQ(HostOpenDeviceContextCount(), 0u) << "a device context was left open";
-  if (sim.ObjectCount != nullptr) {
-    EXPECT_EQ(sim.ObjectCount(SIM_ALL_OBJECTS), 0) << "an imaging-library object was left";
+  if (sim.ReadCallLog != nullptr) {
     std::string log = CallLog();
     EXPECT_EQ(log.find("continuous grab"), std::string::npos) << log;
     EXPECT_EQ(log.find("unknown"), std::string::npos) << log;
   }
   HostDestroyAllWindows();
-  milInfo = MilInfo();
-  ResetGrabberSettings();
-  if (sim.Reset != nullptr) sim.Reset();
-  if (simulatorModule_ != nullptr) FreeLibrary(simulatorModule_);
   if (clearNotifications_ != nullptr) clearNotifications_();
   if (fakeSourceManager_ != nullptr) FreeLibrary(fakeSourceManager_);
   HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
-  HostFixture::TearDown();
+  GrabberTest::TearDown();
 }
 
 void DialogTest::StoreSetting(const char* name, uint32_t value) {
@@ -98,7 +75,7 @@ void DialogTest::StoreFormat(const char* format) {
   SetRegistryValue(SETTINGS_KEY, "DigFormat", REG_SZ, format, DWORD(strlen(format) + 1));
 }
 
-void DialogTest::Open(int32_t boardType) {
+void DialogTest::OpenSession(int32_t boardType) {
   sim.SetBoardType(boardType);
   ASSERT_EQ(Control(DAT_IDENTITY, MSG_OPENDS, &dataSource_), TWCC_SUCCESS);
 }
@@ -112,7 +89,7 @@ void DialogTest::Enable(TW_UINT16 MSG) {
 
 void DialogTest::OpenAndEnable(int32_t boardType, const char* format) {
   StoreFormat(format);
-  Open(boardType);
+  OpenSession(boardType);
   if (HasFatalFailure()) return;
   Enable();
 }
@@ -181,42 +158,13 @@ LONG DialogTest::Height(HWND window) const {
   return rect.bottom - rect.top;
 }
 
-std::string DialogTest::CallLog() const {
-  std::string log(sim.ReadCallLog(nullptr, 0) + 1, '\0');
-  log.resize(sim.ReadCallLog(&log[0], log.size()));
-  return log;
-}
-
-std::vector<std::string> DialogTest::Calls(const std::string& name) const {
-  std::vector<std::string> lines;
-  std::istringstream log(CallLog());
-  for (std::string line; std::getline(log, line);) {
-    if (line.compare(0, name.size() + 1, name + "(") == 0) lines.push_back(line);
-  }
-  return lines;
-}
-
 void DialogTest::ClearLogs() {
-  sim.ClearCallLog();
-  HostClearDebugOutput();
-  HostClearMessageBoxes();
+  GrabberTest::ClearLogs();
   clearNotifications_();
-}
-
-SimDigitizerState DialogTest::DigitizerState() const {
-  SimDigitizerState state{};
-  EXPECT_EQ(sim.GetDigitizerState(milInfo.MilDigitizer, &state), 1);
-  return state;
 }
 
 SimDisplayState DialogTest::DisplayState() const {
   SimDisplayState state{};
   EXPECT_EQ(sim.GetDisplayState(milInfo.MilDisplay, &state), 1);
   return state;
-}
-
-std::string Call(const std::string& name, const std::vector<long long>& args) {
-  std::string line = name + "(";
-  for (size_t i = 0; i < args.size(); ++i) line += (i ? ", " : "") + std::to_string(args[i]);
-  return line + ")";
 }

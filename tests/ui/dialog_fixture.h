@@ -3,21 +3,21 @@
 // DS_Entry and enabled with its user interface, its dialog driven through the
 // window manager's testing controls. The program carries the module's
 // resources; the recording Source Manager takes the dialog's notifications.
+// The simulator, its call log and the captured log come from the grabber
+// tests' fixture.
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "fake_source_manager/fake_source_manager.h"
-#include "host_fixture.h"
-#include "platform/imaging/sim_testing.h"
+#include "grabber_fixture.h"
 
 // Simulated boards: the multi-channel board with RGB inputs and an input
 // LUT, and the standard board with a decoder only and no LUT.
 constexpr int32_t MULTI_CHANNEL_BOARD = 24;
 constexpr int32_t STANDARD_BOARD = 27;
 
-class DialogTest : public HostFixture {
+class DialogTest : public GrabberTest {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -28,7 +28,7 @@ class DialogTest : public HostFixture {
 
   // MSG_OPENDS on a board of the given type, then MSG_ENABLEDS with the user
   // interface (or MSG_ENABLEDSUIONLY); the calls and logs are cleared after.
-  void Open(int32_t boardType);
+  void OpenSession(int32_t boardType);
   void Enable(TW_UINT16 MSG = MSG_ENABLEDS);
   void OpenAndEnable(int32_t boardType, const char* format = "M_CCIR");
   // A DG_CONTROL triplet from the application; the condition code after it.
@@ -54,40 +54,19 @@ class DialogTest : public HostFixture {
   LONG Width(HWND window) const;
   LONG Height(HWND window) const;
 
-  // The simulator's call log, its lines for one function, and clearing it
-  // with the diagnostic log.
-  std::string CallLog() const;
-  std::vector<std::string> Calls(const std::string& name) const;
+  // The simulator's call log and the diagnostic log, and the notifications.
   void ClearLogs();
-  std::string Log() const { return HostDebugOutput(); }
-  SimDigitizerState DigitizerState() const;
   SimDisplayState DisplayState() const;
 
   size_t NotificationCount() const { return notificationCount_(); }
   const FakeNotification& Notification(size_t index) const { return *notificationAt_(index); }
 
-  struct Simulator {
-    SimResetProc Reset;
-    SimSetBoardTypeProc SetBoardType;
-    SimSetSupportedFormatsProc SetSupportedFormats;
-    SimSetInstantProc SetInstant;
-    SimReadCallLogProc ReadCallLog;
-    SimClearCallLogProc ClearCallLog;
-    SimGetDigitizerStateProc GetDigitizerState;
-    SimGetDisplayStateProc GetDisplayState;
-    SimObjectCountProc ObjectCount;
-  } sim{};
-
   TW_IDENTITY application_ = ApplicationIdentity(7);
   TW_IDENTITY dataSource_{};
 
  private:
-  HMODULE simulatorModule_ = nullptr;
   HMODULE fakeSourceManager_ = nullptr;
   FakeNotificationCountProc notificationCount_ = nullptr;
   FakeNotificationAtProc notificationAt_ = nullptr;
   FakeClearNotificationsProc clearNotifications_ = nullptr;
 };
-
-// "Name(arg, ...)": the call-log line of a call without its result.
-std::string Call(const std::string& name, const std::vector<long long>& args);

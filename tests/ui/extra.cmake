@@ -11,3 +11,6 @@ target_compile_definitions(${name}_tests PRIVATE
 if(TARGET dialog_script)
   add_dependencies(${name}_tests dialog_script)
 endif()
+# The grabber tests' fixture: the simulator, its call log and the captured log.
+target_sources(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/grabber/grabber_fixture.cpp)
+target_include_directories(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/grabber)

@@ -122,7 +122,7 @@ TEST_F(SettingsDialogTest, StoredZoomChoosesItsButton) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.zoom);
     StoreSetting("DispZoom", static_cast<uint32_t>(test.zoom));
-    Open(STANDARD_BOARD);
+    OpenSession(STANDARD_BOARD);
     sim.ClearCallLog();
     TW_USERINTERFACE userInterface{TWAIN_TRUE, TWAIN_FALSE, nullptr};
     ASSERT_EQ(Control(DAT_USERINTERFACE, MSG_ENABLEDS, &userInterface), TWCC_SUCCESS);
@@ -249,7 +249,7 @@ TEST_F(SettingsDialogTest, TransferSignalsOnceUntilTheTransfersEnd) {
 
 TEST_F(SettingsDialogTest, SettingsOnlyNeverSignalsTransferReady) {
   StoreFormat("M_CCIR");
-  Open(STANDARD_BOARD);
+  OpenSession(STANDARD_BOARD);
   Enable(MSG_ENABLEDSUIONLY);
   EXPECT_FALSE(Enabled(Item(IDC_TRANSFER)));
   EXPECT_FALSE(HostClickControl(Item(IDC_TRANSFER)));
@@ -356,7 +356,7 @@ TEST_F(SettingsDialogTest, ClosingWithThePreviewShownReleasesTheDisplay) {
   EXPECT_EQ(grabberSettings.Preview, 1);
 
   // A new session shows the preview in its new dialog.
-  Open(STANDARD_BOARD);
+  OpenSession(STANDARD_BOARD);
   Enable();
   EXPECT_EQ(DisplayState().window, reinterpret_cast<MIL_WINDOW_HANDLE>(Item(IDC_PREVIEW_PICTURE)));
   EXPECT_TRUE(DigitizerState().grabbing);
