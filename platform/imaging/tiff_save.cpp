@@ -1,14 +1,16 @@
 // MbufSave: a buffer as an uncompressed TIFF file, 8 bits a sample, grey
 // for one band and RGB (in red, green, blue order, whatever the buffer's own
-// layout) for three.
-#include <tiffio.h>
-
-#include <vector>
-
+// layout) for three. Where the toolchain has no libtiff (the Windows cross
+// build) the baseline writer of baseline_tiff.cpp writes the same file.
 #include "exports.h"
 #include "simulator.h"
 
 using namespace sim;
+
+#if defined(MILSIM_LIBTIFF)
+#include <tiffio.h>
+
+#include <vector>
 
 namespace {
 
@@ -41,6 +43,15 @@ bool SaveTiff(const char* fileName, const Buffer& buffer) {
 }
 
 }  // namespace
+#else
+#include "baseline_tiff.h"
+
+namespace {
+
+bool SaveTiff(const char* fileName, const Buffer& buffer) { return SaveBaselineTiff(fileName, buffer); }
+
+}  // namespace
+#endif
 
 MILAPI void MFTYPE MbufSave(const char* fileName, MIL_ID bufferId) {
   Simulator& sim = State();
