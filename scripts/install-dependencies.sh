@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang llvm-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libtiff-dev libpng-dev pkg-config
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
 )
 
 missing=()
