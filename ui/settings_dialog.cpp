@@ -94,7 +94,6 @@ INT_PTR InitSettingsDialog(HWND dialog) {
   } else {
     SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
   }
-  InitCommonControls();
   HWND tab = GetDlgItem(dialog, IDC_SETTINGS_TAB);
   InsertTabs(tab);
   if (record != nullptr) {
@@ -209,6 +208,10 @@ INT_PTR CALLBACK SettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+// The tab control and the trackbars of the templates are common controls,
+// whose classes must exist before the dialog is built from its template.
 HWND CreateSettingsDialog() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
   return CreateDialogFromResource(IDD_SETTINGS_DIALOG, nullptr, SettingsDialog);
 }
