@@ -112,7 +112,11 @@ INT_PTR InitSettingsDialog(HWND dialog) {
 // and not while an image is already waiting to be transferred.
 void Transfer(HWND dialog) {
   if (!IsWindowEnabled(GetDlgItem(dialog, IDC_TRANSFER))) return;
-  if (sourceSession.state != STATE_ENABLED) return;
+  if (sourceSession.state != STATE_ENABLED) {
+    DiagnosticLog log;
+    log.Write("Korvanta TWAIN DS: Transfer ignored, an image is already waiting\n");
+    return;
+  }
   if (IsDlgButtonChecked(dialog, IDC_SAVE_SETTINGS) == BST_CHECKED) {
     SaveCurrentSettings();
     CheckDlgButton(dialog, IDC_SAVE_SETTINGS, BST_UNCHECKED);

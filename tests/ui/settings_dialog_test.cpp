@@ -237,6 +237,7 @@ TEST_F(SettingsDialogTest, TransferSignalsOnceUntilTheTransfersEnd) {
   Click(IDC_TRANSFER);
   Click(IDC_TRANSFER);
   EXPECT_EQ(NotificationCount(), 1u);
+  EXPECT_NE(Log().find("Transfer ignored, an image is already waiting\n"), std::string::npos);
   EXPECT_EQ(sourceSession.state, STATE_XFERREADY);
   // The preview stays off while the image waits: the transfer grabs it.
   Click(IDC_PREVIEW_BUTTON);
