@@ -7,6 +7,7 @@
 //   choose ID TEXT           choose an item of a drop-down list
 //   mouse down|move|up X Y   the left button at a point of the current page
 //   transfer                 press Transfer and wait for MSG_XFERREADY
+//   wait MS                  let the live picture run for MS milliseconds
 //   snapshot FILE            save the dialog as a PNG file
 //
 // Blank lines and lines starting with # are skipped. The simulated board is
@@ -84,6 +85,10 @@ bool Perform(TwainSession& session, HWND dialog, const std::string& line) {
   } else if (action == "transfer") {
     done = HostClickControl(Control(dialog, TRANSFER_BUTTON)) &&
            session.WaitForTransferReady(TRANSFER_TIMEOUT_SECONDS) && session.ResetTransfers();
+  } else if (action == "wait") {
+    int milliseconds = 0;
+    done = bool(words >> milliseconds) && milliseconds >= 0;
+    if (done) Sleep(static_cast<DWORD>(milliseconds));
   } else if (action == "snapshot") {
     std::string file;
     done = bool(words >> file) && HostRenderWindowToPng(dialog, file.c_str());
