@@ -1,0 +1,115 @@
+# The checks of the Wine suite, in the order a user meets them. Sourced by
+# run.sh after the prefix is ready; each check prints PASS or FAIL with its
+# reason, and the suite fails when one does.
+
+passed=0
+failed=0
+Pass() { echo "PASS: $1"; passed=$((passed + 1)); }
+Fail() { echo "FAIL: $1" >&2; failed=$((failed + 1)); }
+# The output of a run, for a failure's report.
+Shown() { sed 's/^/    /' "$run_dir/$1.out" >&2; }
+
+# CheckImage NAME FILE KIND: the acquired file against the board's picture
+# (768 x 576, the PAL and CCIR formats).
+CheckImage() {
+  local report
+  if report=$(cd "$acquire_dir" && python3 "$root/tests/wine/check_image.py" "$2" "$3" 768 576 2>&1); then
+    cp "$acquire_dir/$2" "$run_dir/"
+    Pass "$1: $report"
+  else
+    Fail "$1: $report"
+  fi
+}
+
+# Values under the source's settings key, one per line.
+SettingsValues() {
+  WineRun 30 wine reg query "$settings_key\\Meteor2" 2>/dev/null | tr -d '\r' | grep -E '^ +[A-Za-z0-9]+ +REG_' || true
+}
+
+echo "== Enumeration through Wine's Source Manager"
+# Wine asks each source for its identity until the product name repeats.
+if Acquire list --list && [[ $(grep -c "\"$product\"" "$run_dir/list.out") == 1 ]]; then
+  Pass "acquire --list shows \"$product\" once"
+else
+  Fail "acquire --list does not show \"$product\" exactly once"; Shown list
+fi
+
+echo "== First open: no settings yet"
+# The source tells the user that it creates the default settings, in a
+# message box that waits for OK; then the acquisition goes on.
+Acquire first-open --mode native --output first.bmp &
+acquire_pid=$!
+box=$(WaitForWindow "Korvanta TWAIN DS") || true
+if [[ -n "$box" ]]; then
+  Screenshot "$run_dir/first-open-message.png"
+  # Return on the keyboard, as a user answers it: the box has the focus.
+  xdotool key Return
+  Pass "the first open shows the message box about new default settings"
+else
+  Fail "no message box about new default settings within 30 s"
+fi
+if wait "$acquire_pid"; then
+  CheckImage "first open, native transfer" first.bmp grey
+else
+  Fail "the first acquisition failed"; Shown first-open
+fi
+values=$(SettingsValues)
+if [[ $(wc -l <<<"$values") == 17 ]] && grep -qE 'DigFormat +REG_SZ +M_CCIR$' <<<"$values"; then
+  Pass "the first open saved the seventeen default settings (wine reg query)"
+else
+  Fail "the settings key does not hold the seventeen defaults:"; echo "$values" >&2
+fi
+
+echo "== Each transfer mechanism without user interface"
+# A bitmap from the native transfer, memory strips assembled into a PNG file,
+# and the TIFF file the board's library writes.
+declare -A extension=([native]=bmp [memory]=png [file]=tif)
+for mechanism in native memory file; do
+  file=grey-$mechanism.${extension[$mechanism]}
+  if Acquire "grey-$mechanism" --mode "$mechanism" --output "$file"; then
+    CheckImage "M_CCIR, $mechanism transfer" "$file" grey
+  else
+    Fail "M_CCIR, $mechanism transfer failed"; Shown "grey-$mechanism"
+  fi
+done
+
+echo "== Settings read back from the registry"
+# A camera format stored in the registry is the one the next open sets up.
+WineRun 30 wine reg add "$settings_key\\Meteor2" /v DigFormat /t REG_SZ /d M_PAL_RGB /f >/dev/null
+for mechanism in native memory file; do
+  file=rgb-$mechanism.${extension[$mechanism]}
+  if Acquire "rgb-$mechanism" --mode "$mechanism" --output "$file"; then
+    CheckImage "M_PAL_RGB from the registry, $mechanism transfer" "$file" rgb
+  else
+    Fail "M_PAL_RGB, $mechanism transfer failed"; Shown "rgb-$mechanism"
+  fi
+done
+values=$(SettingsValues)
+if [[ $(wc -l <<<"$values") == 17 ]] && grep -qE 'DigFormat +REG_SZ +M_PAL_RGB$' <<<"$values"; then
+  Pass "the settings key still holds seventeen values, DigFormat M_PAL_RGB"
+else
+  Fail "the settings key changed unexpectedly:"; echo "$values" >&2
+fi
+
+echo "== Diagnostic log (Dump 42)"
+log=$module_dir/KORVANTA.LOG
+missing=()
+for line in "Dispatching DG_CONTROL / DAT_3 / MSG_401 " "Korvanta TWAIN DS: Loading runtime DLL's " \
+  "MIL.DLL Version: 9, 0, 0, 0 " 'c:\windows\twain_32\sane.ds Version: 1, 1, 0, 0 '; do
+  grep -qF -- "$line" "$log" 2>/dev/null || missing+=("$line")
+done
+if [[ -f "$log" ]] && ((${#missing[@]} == 0)); then
+  cp "$log" "$run_dir/"
+  Pass "KORVANTA.LOG beside the module records the triplets, the start-up and the versions"
+else
+  Fail "KORVANTA.LOG in $module_dir lacks: ${missing[*]:-the whole file}"
+fi
+rm -f "$log"
+WineRun 30 wine reg delete "$settings_key" /v Dump /f >/dev/null
+if Acquire no-log --mode native --output no-log.bmp && [[ ! -e "$log" ]]; then
+  Pass "without Dump no log is written"
+else
+  Fail "without Dump: the run failed or a log was written"; Shown no-log
+fi
+
+source tests/wine/dialog_checks.sh
