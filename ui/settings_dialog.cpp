@@ -204,6 +204,11 @@ INT_PTR CALLBACK SettingsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       CloseRequested(dialog);
       return TRUE;
+    case WM_SHOWWINDOW:
+      // A hidden dialog is never shown again; its live picture ends here,
+      // so that a transfer without the dialog finds the digitizer free.
+      if (!wParam) ReleasePreviewDisplay();
+      return FALSE;
     case WM_DESTROY:
       ReleaseSettingsDialog(dialog);
       return FALSE;

@@ -345,6 +345,28 @@ TEST_F(SettingsDialogTest, ExternalDisplayShowsTheLibrarysWindow) {
   EXPECT_EQ(DisplayState().window, reinterpret_cast<MIL_WINDOW_HANDLE>(Item(IDC_PREVIEW_PICTURE)));
 }
 
+// Disabled with the preview shown, then enabled without the dialog: the
+// transfer's grab finds the digitizer free.
+TEST_F(SettingsDialogTest, HidingTheDialogEndsTheLivePicture) {
+  StoreSetting("Preview", 1);
+  OpenAndEnable(STANDARD_BOARD);
+  ASSERT_TRUE(DigitizerState().grabbing);
+  TW_USERINTERFACE userInterface{TWAIN_FALSE, TWAIN_FALSE, nullptr};
+  ASSERT_EQ(Control(DAT_USERINTERFACE, MSG_DISABLEDS, &userInterface), TWCC_SUCCESS);
+  EXPECT_FALSE(IsWindowVisible(Dialog()));
+  EXPECT_FALSE(DigitizerState().grabbing);
+  EXPECT_EQ(milInfo.DisplaySelected, 0);
+  EXPECT_EQ(grabberSettings.Preview, 1) << "the user's choice stays for the next dialog";
+
+  ASSERT_EQ(Control(DAT_USERINTERFACE, MSG_ENABLEDS, &userInterface), TWCC_SUCCESS);
+  ASSERT_EQ(sourceSession.state, STATE_XFERREADY);
+  TW_HANDLE image = nullptr;
+  EXPECT_EQ(DS_Entry(&application_, DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &image),
+            TWRC_XFERDONE);
+  EXPECT_EQ(CallLog().find(" error:"), std::string::npos) << CallLog();
+  if (image != nullptr) GlobalFree(image);
+}
+
 TEST_F(SettingsDialogTest, ClosingWithThePreviewShownReleasesTheDisplay) {
   StoreSetting("Preview", 1);
   OpenAndEnable(STANDARD_BOARD);
