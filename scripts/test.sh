@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the host suites, then the check of
-# the 32-bit Windows module (it links, and it exports exactly DS_Entry).
+# the 32-bit Windows module (it links, and it exports exactly DS_Entry), then
+# the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,6 @@ ctest --preset host -j1
 
 echo "== 32-bit Windows module"
 bash scripts/check-windows-build.sh
+
+echo "== Windows build under Wine"
+bash tests/wine/run.sh

@@ -91,6 +91,16 @@ else
   Fail "the settings key changed unexpectedly:"; echo "$values" >&2
 fi
 
+echo "== A board that is not there"
+# The simulated board's no-system fault: the open fails with the condition
+# code that the application reads through Wine's Source Manager.
+if ! MILSIM_FAULTS=no-system Acquire no-board --mode native --output no-board.bmp &&
+  grep -q "MSG_OPENDS .* failed: TWCC_CHECKDEVICEONLINE" "$run_dir/no-board.out"; then
+  Pass "without a board MSG_OPENDS fails with TWCC_CHECKDEVICEONLINE"
+else
+  Fail "without a board the open did not fail with TWCC_CHECKDEVICEONLINE"; Shown no-board
+fi
+
 echo "== Diagnostic log (Dump 42)"
 log=$module_dir/KORVANTA.LOG
 missing=()
