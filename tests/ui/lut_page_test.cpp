@@ -307,6 +307,56 @@ TEST_F(LutPageTest, ChannelChoicesCopyAndLoadTheAllCurve) {
   for (int band : {0, 1, 2}) ExpectTableFollows(negative, band);
 }
 
+// The grey ramps along the axes: 8-bit bitmaps with a grey palette, dark
+// where the levels are low.
+TEST_F(LutPageTest, AxesShowGreyRampsFromBlack) {
+  struct Case {
+    const char* file;
+    int width;
+    int height;
+    int darkX, darkY;    // from the top left
+    int lightX, lightY;
+  };
+  const Case cases[] = {
+      {"input_legend.bmp", 120, 10, 0, 5, 119, 5},
+      {"output_legend.bmp", 10, 120, 5, 119, 5, 0},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.file);
+    std::string bmp = ReadFileText(std::string(TWAIN_SOURCE_DIR) + "/ui/resources/" + test.file);
+    ASSERT_GT(bmp.size(), 1078u);
+    auto word = [&](size_t at) {
+      return uint32_t(uint8_t(bmp[at])) | uint32_t(uint8_t(bmp[at + 1])) << 8 |
+             uint32_t(uint8_t(bmp[at + 2])) << 16 | uint32_t(uint8_t(bmp[at + 3])) << 24;
+    };
+    EXPECT_EQ(int(word(18)), test.width);
+    EXPECT_EQ(int(word(22)), test.height);  // positive: bottom-up rows
+    EXPECT_EQ(uint8_t(bmp[28]), 8);
+    for (int grey : {0, 77, 255}) {
+      EXPECT_EQ(word(54 + 4 * size_t(grey)), uint32_t(grey * 0x010101)) << grey;
+    }
+    size_t stride = (size_t(test.width) + 3) & ~size_t(3);
+    auto pixel = [&](int x, int y) {
+      return uint8_t(bmp[word(10) + size_t(test.height - 1 - y) * stride + size_t(x)]);
+    };
+    EXPECT_EQ(pixel(test.darkX, test.darkY), 0);
+    EXPECT_GE(pixel(test.lightX, test.lightY), 240);
+    EXPECT_LT(pixel(test.lightX, test.lightY), 255) << "near white";
+  }
+
+  // The page shows them, each in its own static beside the curve area.
+  OpenPage(false);
+  std::vector<std::pair<LONG, LONG>> sizes;
+  for (size_t i = 0; HWND bitmapStatic = HostFindWindowByClass(Page(), "Static", i); ++i) {
+    auto bitmap = reinterpret_cast<HANDLE>(SendMessageA(bitmapStatic, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    BITMAP facts{};
+    if (bitmap != nullptr && GetObjectA(bitmap, sizeof facts, &facts) != 0) {
+      sizes.push_back({facts.bmWidth, facts.bmHeight});
+    }
+  }
+  EXPECT_EQ(sizes, (std::vector<std::pair<LONG, LONG>>{{10, 120}, {120, 10}}));
+}
+
 TEST_F(LutPageTest, ColourBoardShowsTheCurrentChannel) {
   OpenAndEnable(MULTI_CHANNEL_BOARD, "M_PAL_RGB");
   milInfo.curveSet->SelectChannel(LUT_BLUE);
