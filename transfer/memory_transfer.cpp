@@ -203,6 +203,12 @@ uint32_t FillMemoryStrip(const TW_MEMORY& memory, uint32_t* remaining, uint32_t*
 
 // DG_IMAGE / DAT_IMAGEMEMXFER
 TW_UINT16 HandleImageMemXfer(const Triplet& triplet) {
+  // Strips are answered once the source is enabled (state 500 too), never
+  // before: an image would otherwise reach an application that never enabled
+  // the source, and the state jump from 400 to 700.
+  if (sourceSession.state < STATE_ENABLED) {
+    return RefuseTransfer(MEM_XFER_FAILURE, TWCC_SEQERROR);
+  }
   if (triplet.MSG != MSG_GET) return RefuseTransfer(MEM_XFER_FAILURE, TWCC_BADPROTOCOL);
   if (triplet.data == nullptr) return RefuseTransfer(MEM_XFER_FAILURE, TWCC_BADVALUE);
   TW_IMAGEMEMXFER& transfer = *static_cast<TW_IMAGEMEMXFER*>(triplet.data);

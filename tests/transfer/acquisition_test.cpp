@@ -380,7 +380,7 @@ TEST_F(AcquisitionTest, ImageTripletsOutsideAnOpenSessionFailCleanly) {
   TW_IMAGEMEMXFER transfer{};
   transfer.Memory = {TWMF_APPOWNS | TWMF_POINTER, TW_UINT32(memory.size()), memory.data()};
   EXPECT_EQ(Image(DAT_IMAGEMEMXFER, MSG_GET, &transfer), TWRC_FAILURE);
-  EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
+  EXPECT_EQ(Status(), TWCC_SEQERROR);
 
   // After a close the description is gone again.
   OpenAndEnable(GREY);
@@ -389,7 +389,7 @@ TEST_F(AcquisitionTest, ImageTripletsOutsideAnOpenSessionFailCleanly) {
   EXPECT_EQ(Image(DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
   EXPECT_EQ(Status(), TWCC_SEQERROR);
   EXPECT_EQ(Image(DAT_IMAGEMEMXFER, MSG_GET, &transfer), TWRC_FAILURE);
-  EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
+  EXPECT_EQ(Status(), TWCC_SEQERROR);
 }
 
 }  // namespace
