@@ -43,7 +43,7 @@ TEST_F(EntryPointTest, IdentityIsTheAttachIdentityEveryTime) {
     EXPECT_STREQ(identity.Version.Info, "Version 1.00");
     EXPECT_EQ(identity.ProtocolMajor, 1);
     EXPECT_EQ(identity.ProtocolMinor, 8);
-    EXPECT_EQ(identity.SupportedGroups, 3u);
+    EXPECT_EQ(+identity.SupportedGroups, 3u);
     EXPECT_STREQ(identity.Manufacturer, "Korvanta, Vision Components Works");
     EXPECT_STREQ(identity.ProductFamily, "TWAIN");
     EXPECT_STREQ(identity.ProductName, "Korvanta Matrox Meteor2 driver");
