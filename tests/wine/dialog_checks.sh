@@ -79,3 +79,21 @@ if Acquire after-dialog --mode memory --output after-dialog.png; then
 else
   Fail "the run after the dialog failed"; Shown after-dialog
 fi
+
+# Cancel while the live preview runs: the source asks to be closed, and the
+# dialog and the preview's window go with the session, whose libraries are
+# unloaded after them.
+Acquire dialog-cancel --ui --mode native --output cancelled.bmp --timeout 45 &
+acquire_pid=$!
+window=$(WaitForWindow "$dialog_title") || true
+if [[ -n "$window" ]]; then
+  ClickDialog "$window" 376 139  # "Show preview window >>"
+  sleep 1
+  ClickDialog "$window" 433 37   # "Cancel"
+fi
+if ! wait "$acquire_pid" && grep -q "asked to be closed (MSG_CLOSEDSREQ)" "$run_dir/dialog-cancel.out" &&
+  grep -q "^Closed the Source Manager" "$run_dir/dialog-cancel.out"; then
+  Pass "Cancel during the live preview sends MSG_CLOSEDSREQ and the session closes cleanly"
+else
+  Fail "Cancel during the live preview did not end the session as asked"; Shown dialog-cancel
+fi

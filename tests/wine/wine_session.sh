@@ -55,7 +55,8 @@ StartWine() {
   done
 
   echo "== Wine prefix $WINEPREFIX (display $DISPLAY)"
-  WineRun 300 wineboot -i >"$run_dir/wineboot.log" 2>&1 ||
+  # Without .NET and HTML engines wineboot asks nobody to install them.
+  WINEDLLOVERRIDES="mscoree=;mshtml=" WineRun 300 wineboot -i >"$run_dir/wineboot.log" 2>&1 ||
     { echo "FAIL: wineboot -i (see $run_dir/wineboot.log)" >&2; return 1; }
   cat >"$WINEPREFIX/drive_c/setup.reg" <<'EOF'
 REGEDIT4
