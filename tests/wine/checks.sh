@@ -91,6 +91,18 @@ else
   Fail "the settings key changed unexpectedly:"; echo "$values" >&2
 fi
 
+echo "== Two sessions in one process"
+# Wine's Source Manager does not unload the source at MSG_CLOSEDS: the second
+# session finds the module as the first one left it.
+for mechanism in native memory file; do
+  file=twice-$mechanism.${extension[$mechanism]}
+  if TwoSessions "twice-$mechanism" --mode "$mechanism" --output "$file"; then
+    CheckImage "second session, $mechanism transfer" "second-$file" rgb
+  else
+    Fail "two sessions in one process, $mechanism transfer"; Shown "twice-$mechanism"
+  fi
+done
+
 echo "== A board that is not there"
 # The simulated board's no-system fault: the open fails with the condition
 # code that the application reads through Wine's Source Manager.

@@ -97,3 +97,18 @@ if ! wait "$acquire_pid" && grep -q "asked to be closed (MSG_CLOSEDSREQ)" "$run_
 else
   Fail "Cancel during the live preview did not end the session as asked"; Shown dialog-cancel
 fi
+
+# The dialog of a second session in the same process, the module still
+# loaded from the first: shown again, and its Transfer delivers.
+TwoSessions dialog-twice --ui --mode native --output dialog-twice.bmp --timeout 45 &
+acquire_pid=$!
+for session in first second; do
+  window=$(WaitForWindow "$dialog_title") || true
+  if [[ -n "$window" ]]; then ClickDialog "$window" 433 17; fi  # "Transfer"
+  sleep 1
+done
+if wait "$acquire_pid"; then
+  CheckImage "the second session's dialog, Transfer" second-dialog-twice.bmp grey
+else
+  Fail "two sessions with the dialog in one process"; Shown dialog-twice
+fi

@@ -20,7 +20,8 @@ bash tests/wine/install-wine.sh
 
 echo "== Windows build"
 cmake --preset windows-i686 >/dev/null
-cmake --build --preset windows-i686 -j2 --target Twain_32 imaging_mil imaging_milmet2 acquire
+cmake --build --preset windows-i686 -j2 --target Twain_32 imaging_mil imaging_milmet2 acquire \
+  two_sessions
 
 run_dir=$root/build/wine-run
 rm -rf "$run_dir"

@@ -85,17 +85,20 @@ InstallModules() {
   cp "$bin/Twain_32.ds" "$drive/windows/twain_32/sane.ds"
   cp "$bin/MIL.DLL" "$bin/MILMET2.DLL" "$drive/windows/system32/"
   mkdir -p "$drive/acquire"
-  cp "$bin/acquire.exe" "$drive/acquire/"
+  cp "$bin/acquire.exe" "$bin/two_sessions.exe" "$drive/acquire/"
   acquire_dir=$drive/acquire
   module_dir=$drive/windows/twain_32
 }
 
 # Acquire NAME ARGUMENT...: acquire.exe from the source, in its own folder;
 # its output goes to RUN_DIR/NAME.out. Returns acquire's exit status.
-Acquire() {
-  local name=$1
-  shift
-  (cd "$acquire_dir" && WineRun 90 wine acquire.exe --source "$product" "$@") \
+# TwoSessions NAME ARGUMENT...: the same twice in one process.
+Acquire() { RunInAcquireDir acquire.exe "$@"; }
+TwoSessions() { RunInAcquireDir two_sessions.exe "$@"; }
+RunInAcquireDir() {
+  local program=$1 name=$2
+  shift 2
+  (cd "$acquire_dir" && WineRun 90 wine "$program" --source "$product" "$@") \
     >"$run_dir/$name.out" 2>&1
 }
 
