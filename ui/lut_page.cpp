@@ -32,6 +32,7 @@ const ChannelButton CHANNEL_BUTTONS[] = {
     {IDC_LUT_ALL, LUT_ALL},
 };
 
+// The curve set exists whenever the board has an input LUT and a digitizer.
 LutCurveSet* Curves() { return milInfo.curveSet; }
 
 void Repaint(HWND page) { InvalidateRect(page, nullptr, TRUE); }
@@ -40,7 +41,6 @@ void ShowUserDefined(HWND page) {
   SendDlgItemMessageA(page, IDC_PREDEFINED_LUT, CB_SETCURSEL, USER_DEFINED_CURVE, 0);
 }
 
-// The curve set exists whenever the board has an input LUT.
 void ShowChannelChoice(HWND page, LutCurveSet& curves) {
   if (GetColourInput()) {
     for (const ChannelButton& button : CHANNEL_BUTTONS) {
