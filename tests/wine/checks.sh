@@ -60,30 +60,34 @@ else
   Fail "the settings key does not hold the seventeen defaults:"; echo "$values" >&2
 fi
 
-echo "== Each transfer mechanism without user interface"
 # A bitmap from the native transfer, memory strips assembled into a PNG file,
 # and the TIFF file the board's library writes.
 declare -A extension=([native]=bmp [memory]=png [file]=tif)
-for mechanism in native memory file; do
-  file=grey-$mechanism.${extension[$mechanism]}
-  if Acquire "grey-$mechanism" --mode "$mechanism" --output "$file"; then
-    CheckImage "M_CCIR, $mechanism transfer" "$file" grey
-  else
-    Fail "M_CCIR, $mechanism transfer failed"; Shown "grey-$mechanism"
-  fi
-done
+
+# ByEachMechanism LABEL KIND RUNNER NAME: RUNNER (Acquire or TwoSessions) once
+# per mechanism into NAME-<mechanism>.<extension>, and the image checked as
+# KIND; of two sessions, the second one's image ("second-" before the name).
+ByEachMechanism() {
+  local label=$1 kind=$2 runner=$3 name=$4 mechanism file checked
+  for mechanism in native memory file; do
+    file=$name-$mechanism.${extension[$mechanism]}
+    checked=$file
+    if [[ $runner == TwoSessions ]]; then checked=second-$file; fi
+    if $runner "$name-$mechanism" --mode "$mechanism" --output "$file"; then
+      CheckImage "$label, $mechanism transfer" "$checked" "$kind"
+    else
+      Fail "$label, $mechanism transfer failed"; Shown "$name-$mechanism"
+    fi
+  done
+}
+
+echo "== Each transfer mechanism without user interface"
+ByEachMechanism "M_CCIR" grey Acquire grey
 
 echo "== Settings read back from the registry"
 # A camera format stored in the registry is the one the next open sets up.
 WineRun 30 wine reg add "$settings_key\\Meteor2" /v DigFormat /t REG_SZ /d M_PAL_RGB /f >/dev/null
-for mechanism in native memory file; do
-  file=rgb-$mechanism.${extension[$mechanism]}
-  if Acquire "rgb-$mechanism" --mode "$mechanism" --output "$file"; then
-    CheckImage "M_PAL_RGB from the registry, $mechanism transfer" "$file" rgb
-  else
-    Fail "M_PAL_RGB, $mechanism transfer failed"; Shown "rgb-$mechanism"
-  fi
-done
+ByEachMechanism "M_PAL_RGB from the registry" rgb Acquire rgb
 values=$(SettingsValues)
 if [[ $(wc -l <<<"$values") == 17 ]] && grep -qE 'DigFormat +REG_SZ +M_PAL_RGB$' <<<"$values"; then
   Pass "the settings key still holds seventeen values, DigFormat M_PAL_RGB"
@@ -94,14 +98,7 @@ fi
 echo "== Two sessions in one process"
 # Wine's Source Manager does not unload the source at MSG_CLOSEDS: the second
 # session finds the module as the first one left it.
-for mechanism in native memory file; do
-  file=twice-$mechanism.${extension[$mechanism]}
-  if TwoSessions "twice-$mechanism" --mode "$mechanism" --output "$file"; then
-    CheckImage "second session, $mechanism transfer" "second-$file" rgb
-  else
-    Fail "two sessions in one process, $mechanism transfer"; Shown "twice-$mechanism"
-  fi
-done
+ByEachMechanism "second session in one process" rgb TwoSessions twice
 
 echo "== A board that is not there"
 # The simulated board's no-system fault: the open fails with the condition
