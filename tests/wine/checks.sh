@@ -111,7 +111,11 @@ else
 fi
 
 echo "== Diagnostic log (Dump 42)"
+# Making the default settings set Dump to 0, so it is set here, after them.
 log=$module_dir/KORVANTA.LOG
+rm -f "$log"
+WineRun 30 wine reg add "$settings_key" /v Dump /t REG_DWORD /d 42 /f >/dev/null
+Acquire log --mode native --output log.bmp || { Fail "the run with Dump 42 failed"; Shown log; }
 missing=()
 for line in "Dispatching DG_CONTROL / DAT_3 / MSG_401 " "Korvanta TWAIN DS: Loading runtime DLL's " \
   "MIL.DLL Version: 9, 0, 0, 0 " 'c:\windows\twain_32\sane.ds Version: 1, 1, 0, 0 '; do

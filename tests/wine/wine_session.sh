@@ -34,8 +34,7 @@ StopWine() {
   fi
 }
 
-# StartWine PREFIX RUN_DIR: Xvfb, a new prefix, its virtual desktop and the
-# source's Dump value 42 (the diagnostic log).
+# StartWine PREFIX RUN_DIR: Xvfb, a new prefix and its virtual desktop.
 StartWine() {
   local prefix=$1
   run_dir=$2
@@ -66,9 +65,6 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1280x1024"
-
-[HKEY_CURRENT_USER\SOFTWARE\Korvanta\Twain]
-"Dump"=dword:0000002a
 EOF
   WineRun 60 wine regedit /S 'C:\setup.reg'
   # The processes that wineboot left know no desktop yet: end them, so that
