@@ -25,7 +25,8 @@ void PutLong(std::vector<uint8_t>& out, uint32_t value) {
 }
 
 // One directory entry; a SHORT value that fits lies in the entry itself.
-void PutEntry(std::vector<uint8_t>& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+void PutEntry(std::vector<uint8_t>& out, uint16_t tag, uint16_t type, uint32_t count,
+              uint32_t value) {
   PutShort(out, tag);
   PutShort(out, type);
   PutLong(out, count);
@@ -60,10 +61,10 @@ bool SaveBaselineTiff(const char* fileName, const Buffer& buffer) {
   PutEntry(head, 257, TIFF_LONG, 1, static_cast<uint32_t>(buffer.height));  // ImageLength
   PutEntry(head, 258, TIFF_SHORT, samples, samples == 1 ? 8 : BITS);        // BitsPerSample
   PutEntry(head, 259, TIFF_SHORT, 1, 1);                                    // no compression
-  PutEntry(head, 262, TIFF_SHORT, 1, samples == 1 ? 1 : 2);  // black is zero, or RGB
-  PutEntry(head, 273, TIFF_LONG, 1, PIXELS);                 // StripOffsets
-  PutEntry(head, 274, TIFF_SHORT, 1, 1);                     // Orientation: top left
-  PutEntry(head, 277, TIFF_SHORT, 1, samples);               // SamplesPerPixel
+  PutEntry(head, 262, TIFF_SHORT, 1, samples == 1 ? 1 : 2);                 // black is zero, or RGB
+  PutEntry(head, 273, TIFF_LONG, 1, PIXELS);                                // StripOffsets
+  PutEntry(head, 274, TIFF_SHORT, 1, 1);                                    // Orientation: top left
+  PutEntry(head, 277, TIFF_SHORT, 1, samples);                              // SamplesPerPixel
   PutEntry(head, 278, TIFF_LONG, 1, static_cast<uint32_t>(buffer.height));  // RowsPerStrip
   PutEntry(head, 279, TIFF_LONG, 1, static_cast<uint32_t>(imageBytes));     // StripByteCounts
   PutEntry(head, 282, TIFF_RATIONAL, 1, X_RESOLUTION);

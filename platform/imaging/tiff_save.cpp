@@ -48,7 +48,9 @@ bool SaveTiff(const char* fileName, const Buffer& buffer) {
 
 namespace {
 
-bool SaveTiff(const char* fileName, const Buffer& buffer) { return SaveBaselineTiff(fileName, buffer); }
+bool SaveTiff(const char* fileName, const Buffer& buffer) {
+  return SaveBaselineTiff(fileName, buffer);
+}
 
 }  // namespace
 #endif

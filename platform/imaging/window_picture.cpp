@@ -70,7 +70,8 @@ void StoreDib(const Picture& picture, WindowPicture& stored) {
   stored.rows.assign(stride * picture.height, 0);
   for (int32_t y = 0; y < picture.height; ++y) {
     for (int32_t x = 0; x < picture.width; ++x) {
-      const uint8_t* in = &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * picture.bands];
+      const uint8_t* in =
+          &picture.pixels[(static_cast<size_t>(y) * picture.width + x) * picture.bands];
       uint8_t* out = &stored.rows[y * stride + static_cast<size_t>(x) * 3];
       out[0] = in[picture.bands == 3 ? 2 : 0];
       out[1] = in[picture.bands == 3 ? 1 : 0];
@@ -105,7 +106,8 @@ void PaintWindowPicture(MIL_WINDOW_HANDLE window, const Picture& picture) {
     auto found = pictures.find(handle);
     if (picture.pixels.empty()) {
       if (found == pictures.end()) return;
-      if (GetWindowLongPtrA(handle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PictureWindowProc)) {
+      if (GetWindowLongPtrA(handle, GWLP_WNDPROC) ==
+          reinterpret_cast<LONG_PTR>(PictureWindowProc)) {
         SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second.previous));
       }
       pictures.erase(found);

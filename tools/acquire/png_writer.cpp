@@ -34,7 +34,8 @@ bool WritePngFile(const std::string& path, uint32_t width, uint32_t height, int 
 #else
 
 void PutWord(std::vector<unsigned char>& out, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(value >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
 // A chunk: length, type, data, and the CRC of type and data.
@@ -68,7 +69,7 @@ bool WritePngFile(const std::string& path, uint32_t width, uint32_t height, int 
   std::vector<unsigned char> header;
   PutWord(header, width);
   PutWord(header, height);
-  header.push_back(8);                    // bits a sample
+  header.push_back(8);                     // bits a sample
   header.push_back(samples == 1 ? 0 : 2);  // grey or RGB
   header.insert(header.end(), {0, 0, 0});  // deflate, adaptive filtering, no interlace
   std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -42,7 +42,9 @@ struct TiffBytes {
   std::vector<unsigned char> data;
   bool bigEndian = false;
 
-  bool Has(size_t offset, size_t size) const { return offset <= data.size() && size <= data.size() - offset; }
+  bool Has(size_t offset, size_t size) const {
+    return offset <= data.size() && size <= data.size() - offset;
+  }
   uint32_t Read(size_t offset, int size) const {
     uint32_t value = 0;
     for (int i = 0; i < size; ++i) {
@@ -60,9 +62,11 @@ bool ReadFirstDirectory(const std::string& path, TiffGeometry* geometry) {
   if (in == nullptr) return false;
   unsigned char chunk[65536];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) file.data.insert(file.data.end(), chunk, chunk + got);
+  while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    file.data.insert(file.data.end(), chunk, chunk + got);
   std::fclose(in);
-  if (!file.Has(0, 8) || file.data[0] != file.data[1] || (file.data[0] != 'I' && file.data[0] != 'M')) {
+  if (!file.Has(0, 8) || file.data[0] != file.data[1] ||
+      (file.data[0] != 'I' && file.data[0] != 'M')) {
     return false;
   }
   file.bigEndian = file.data[0] == 'M';
