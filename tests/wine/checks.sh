@@ -42,8 +42,13 @@ acquire_pid=$!
 box=$(WaitForWindow "Korvanta TWAIN DS") || true
 if [[ -n "$box" ]]; then
   Screenshot "$run_dir/first-open-message.png"
-  # Return on the keyboard, as a user answers it: the box has the focus.
-  xdotool key Return
+  # Return on the keyboard, as a user answers it: the box has the focus once
+  # it is active, so a key that came too early is pressed again.
+  for attempt in 1 2 3; do
+    xdotool key Return
+    sleep 1
+    xdotool search --onlyvisible --name "Korvanta TWAIN DS" >/dev/null 2>&1 || break
+  done
   Pass "the first open shows the message box about new default settings"
 else
   Fail "no message box about new default settings within 30 s"
