@@ -12,6 +12,15 @@ cmake --preset host >/dev/null
 cmake --build --preset host -j2
 ctest --preset host -j1
 
+echo "== sanitizer build and tests (address, undefined behaviour, leaks)"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j2
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --preset asan -j2
+
+echo "== fuzzing"
+bash scripts/fuzz.sh
+
 echo "== 32-bit Windows module"
 bash scripts/check-windows-build.sh
 
