@@ -8,7 +8,8 @@ dialog_title="Frame Grabber Settings"
 
 # Where a point of the dialog, in dialog units, lies in the window: Wine's
 # frame is 3 pixels wide and its caption bar ends 22 pixels down; the scale
-# comes from the dialog's width of 469 units.
+# comes from the dialog's width of 469 units, measured when it first opens
+# collapsed (the live preview widens it).
 dialog_width=
 ClickDialog() {
   local x y
