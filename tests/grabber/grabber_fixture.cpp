@@ -9,16 +9,6 @@
 #include "settings/grabber_settings.h"
 #include "source/source_session.h"
 
-namespace {
-
-template <typename Proc>
-void Resolve(HMODULE module, const char* name, Proc* proc) {
-  *proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
-  ASSERT_NE(*proc, nullptr) << name;
-}
-
-}  // namespace
-
 void GrabberTest::SetUp() {
   HostFixture::SetUp();
   savedDumpMode_ = sourceSession.dumpMode;
@@ -26,28 +16,8 @@ void GrabberTest::SetUp() {
   milInfo = MilInfo();
   ResetGrabberSettings();
 
-  simulatorModule_ = LoadLibraryA("MIL.DLL");
-  ASSERT_NE(simulatorModule_, nullptr) << "the simulator MIL.DLL is not in the bin folder";
-  Resolve(simulatorModule_, "SimReset", &sim.Reset);
-  Resolve(simulatorModule_, "SimSetBoardType", &sim.SetBoardType);
-  Resolve(simulatorModule_, "SimSetSupportedFormats", &sim.SetSupportedFormats);
-  Resolve(simulatorModule_, "SimSetPixelLayout", &sim.SetPixelLayout);
-  Resolve(simulatorModule_, "SimSetGrabMemoryKb", &sim.SetGrabMemoryKb);
-  Resolve(simulatorModule_, "SimSetInstant", &sim.SetInstant);
-  Resolve(simulatorModule_, "SimSetFault", &sim.SetFault);
-  Resolve(simulatorModule_, "SimReadCallLog", &sim.ReadCallLog);
-  Resolve(simulatorModule_, "SimClearCallLog", &sim.ClearCallLog);
-  Resolve(simulatorModule_, "SimErrorReportsOn", &sim.ErrorReportsOn);
-  Resolve(simulatorModule_, "SimGetDigitizerState", &sim.GetDigitizerState);
-  Resolve(simulatorModule_, "SimGetDisplayState", &sim.GetDisplayState);
-  Resolve(simulatorModule_, "SimGetDisplayControl", &sim.GetDisplayControl);
-  Resolve(simulatorModule_, "SimFrameCount", &sim.FrameCount);
-  Resolve(simulatorModule_, "SimObjectCount", &sim.ObjectCount);
-  Resolve(simulatorModule_, "SimGrabMemoryUsed", &sim.GrabMemoryUsed);
-  Resolve(simulatorModule_, "SimExpectedPixel", &sim.ExpectedPixel);
+  LoadSimulator(&simulatorModule_, &sim);
   if (HasFatalFailure()) return;
-  sim.Reset();
-  sim.SetInstant(1);
 
   InitCapabilities();
   HostClearDebugOutput();
@@ -61,8 +31,7 @@ void GrabberTest::TearDown() {
   }
   milInfo = MilInfo();
   ResetGrabberSettings();
-  if (sim.Reset != nullptr) sim.Reset();
-  if (simulatorModule_ != nullptr) FreeLibrary(simulatorModule_);
+  UnloadSimulator(&simulatorModule_, sim);
   sourceSession.dumpMode = savedDumpMode_;
   HostFixture::TearDown();
 }
@@ -76,11 +45,7 @@ void GrabberTest::Open(int32_t boardType, const char* format) {
   ClearLogs();
 }
 
-std::string GrabberTest::CallLog() const {
-  std::string log(sim.ReadCallLog(nullptr, 0) + 1, '\0');
-  log.resize(sim.ReadCallLog(&log[0], log.size()));
-  return log;
-}
+std::string GrabberTest::CallLog() const { return sim.CallLog(); }
 
 std::vector<std::string> GrabberTest::Calls(const std::string& name) const {
   std::vector<std::string> lines;

@@ -7,28 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/imaging/sim_testing.h"
 #include "host_fixture.h"
-
-struct Simulator {
-  SimResetProc Reset;
-  SimSetBoardTypeProc SetBoardType;
-  SimSetSupportedFormatsProc SetSupportedFormats;
-  SimSetPixelLayoutProc SetPixelLayout;
-  SimSetGrabMemoryKbProc SetGrabMemoryKb;
-  SimSetInstantProc SetInstant;
-  SimSetFaultProc SetFault;
-  SimReadCallLogProc ReadCallLog;
-  SimClearCallLogProc ClearCallLog;
-  SimErrorReportsOnProc ErrorReportsOn;
-  SimGetDigitizerStateProc GetDigitizerState;
-  SimGetDisplayStateProc GetDisplayState;
-  SimGetDisplayControlProc GetDisplayControl;
-  SimFrameCountProc FrameCount;
-  SimObjectCountProc ObjectCount;
-  SimGrabMemoryUsedProc GrabMemoryUsed;
-  SimExpectedPixelProc ExpectedPixel;
-};
+#include "simulator_controls.h"
 
 class GrabberTest : public HostFixture {
  protected:
@@ -48,7 +28,7 @@ class GrabberTest : public HostFixture {
 
   SimDigitizerState DigitizerState() const;
 
-  Simulator sim{};
+  SimControls sim{};
 
  private:
   HMODULE simulatorModule_ = nullptr;

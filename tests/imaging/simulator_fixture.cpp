@@ -1,24 +1,11 @@
 #include "simulator_fixture.h"
 
-#include <vector>
-
-namespace {
-
-template <class Proc>
-void Resolve(HMODULE module, const char* name, Proc* proc) {
-  *proc = reinterpret_cast<Proc>(GetProcAddress(module, name));
-  ASSERT_NE(*proc, nullptr) << name << " is not exported by MIL.DLL";
-}
-
-}  // namespace
-
-#define RESOLVE_MIL(name) Resolve(module_, #name, &mil.name)
-#define RESOLVE_SIM(name) Resolve(module_, "Sim" #name, &sim.name)
+#define RESOLVE_MIL(name) ResolveExport(module_, #name, &mil.name)
 
 void SimulatorTest::SetUp() {
   HostFixture::SetUp();
-  module_ = LoadLibraryA("MIL.DLL");
-  ASSERT_NE(module_, nullptr) << "MIL.DLL not found beside the test program";
+  LoadSimulator(&module_, &sim);
+  if (HasFatalFailure()) return;
   RESOLVE_MIL(MappAlloc);
   RESOLVE_MIL(MappFree);
   RESOLVE_MIL(MappControl);
@@ -49,36 +36,14 @@ void SimulatorTest::SetUp() {
   RESOLVE_MIL(MbufInquire);
   RESOLVE_MIL(MbufSave);
   RESOLVE_MIL(MgenLutRamp);
-  RESOLVE_SIM(Reset);
-  RESOLVE_SIM(SetBoardType);
-  RESOLVE_SIM(SetBoardRevision);
-  RESOLVE_SIM(SetSupportedFormats);
-  RESOLVE_SIM(SetPixelLayout);
-  RESOLVE_SIM(SetGrabMemoryKb);
-  RESOLVE_SIM(SetInstant);
-  RESOLVE_SIM(SetFault);
-  RESOLVE_SIM(ReadCallLog);
-  RESOLVE_SIM(ClearCallLog);
-  RESOLVE_SIM(ErrorCount);
-  RESOLVE_SIM(ErrorReportsOn);
-  RESOLVE_SIM(GetDigitizerState);
-  RESOLVE_SIM(GetDisplayState);
-  RESOLVE_SIM(GetDisplayControl);
-  RESOLVE_SIM(FrameCount);
-  RESOLVE_SIM(ObjectCount);
-  RESOLVE_SIM(GrabMemoryUsed);
-  RESOLVE_SIM(ExpectedPixel);
   if (HasFatalFailure()) return;
-  sim.Reset();
-  sim.SetInstant(1);
   application_ = mil.MappAlloc(M_DEFAULT_FLAG, nullptr);
   system_ = mil.MsysAlloc(SYSTEM_DESCRIPTOR, 0, 0, nullptr);
   ASSERT_NE(system_, 0);
 }
 
 void SimulatorTest::TearDown() {
-  if (sim.Reset != nullptr) sim.Reset();
-  if (module_ != nullptr) FreeLibrary(module_);
+  UnloadSimulator(&module_, sim);
   HostFixture::TearDown();
 }
 
@@ -94,11 +59,7 @@ MIL_ID SimulatorTest::AllocImage(MIL_ID digitizer) {
   return mil.MbufAllocColor(system_, bands, width, height, 8, IMAGE_ATTRIBUTE, nullptr);
 }
 
-std::string SimulatorTest::CallLog() const {
-  std::vector<char> text(sim.ReadCallLog(nullptr, 0) + 1);
-  sim.ReadCallLog(text.data(), text.size());
-  return text.data();
-}
+std::string SimulatorTest::CallLog() const { return sim.CallLog(); }
 
 uint8_t SimulatorTest::PixelByte(MIL_ID image, int32_t x, int32_t y, int32_t byteInPixel) const {
   MIL_INT layout = mil.MbufInquire(image, 1010, nullptr) & 0x3F00;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host_fixture.h"
-#include "platform/imaging/sim_testing.h"
+#include "simulator_controls.h"
 
 struct MilEntryPoints {
   MappAllocProc MappAlloc;
@@ -40,28 +40,6 @@ struct MilEntryPoints {
   MbufInquireProc MbufInquire;
   MbufSaveProc MbufSave;
   MgenLutRampProc MgenLutRamp;
-};
-
-struct SimControls {
-  SimResetProc Reset;
-  SimSetBoardTypeProc SetBoardType;
-  SimSetBoardRevisionProc SetBoardRevision;
-  SimSetSupportedFormatsProc SetSupportedFormats;
-  SimSetPixelLayoutProc SetPixelLayout;
-  SimSetGrabMemoryKbProc SetGrabMemoryKb;
-  SimSetInstantProc SetInstant;
-  SimSetFaultProc SetFault;
-  SimReadCallLogProc ReadCallLog;
-  SimClearCallLogProc ClearCallLog;
-  SimErrorCountProc ErrorCount;
-  SimErrorReportsOnProc ErrorReportsOn;
-  SimGetDigitizerStateProc GetDigitizerState;
-  SimGetDisplayStateProc GetDisplayState;
-  SimGetDisplayControlProc GetDisplayControl;
-  SimFrameCountProc FrameCount;
-  SimObjectCountProc ObjectCount;
-  SimGrabMemoryUsedProc GrabMemoryUsed;
-  SimExpectedPixelProc ExpectedPixel;
 };
 
 constexpr MIL_INT M_DEFAULT_FLAG = 0x10000000;

@@ -6,15 +6,6 @@
 #include <cstring>
 #include <filesystem>
 
-namespace {
-
-template <typename Proc>
-Proc Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-}  // namespace
-
 long FileSize(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 ? long(info.st_size) : -1;
@@ -43,12 +34,11 @@ void SessionTest::SetUp() {
 
   fakeSourceManager_ = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
   ASSERT_NE(fakeSourceManager_, nullptr);
-  notificationCount_ = Resolve<FakeNotificationCountProc>(fakeSourceManager_, "FakeNotificationCount");
-  notificationAt_ = Resolve<FakeNotificationAtProc>(fakeSourceManager_, "FakeNotificationAt");
-  clearNotifications_ =
-      Resolve<FakeClearNotificationsProc>(fakeSourceManager_, "FakeClearNotifications");
-  setNotificationHook_ =
-      Resolve<FakeSetNotificationHookProc>(fakeSourceManager_, "FakeSetNotificationHook");
+  ResolveExport(fakeSourceManager_, "FakeNotificationCount", &notificationCount_);
+  ResolveExport(fakeSourceManager_, "FakeNotificationAt", &notificationAt_);
+  ResolveExport(fakeSourceManager_, "FakeClearNotifications", &clearNotifications_);
+  ResolveExport(fakeSourceManager_, "FakeSetNotificationHook", &setNotificationHook_);
+  if (HasFatalFailure()) return;
   clearNotifications_();
   setNotificationHook_(nullptr);
 

@@ -5,8 +5,8 @@
 // MSG_RESET without a sequence error only in 600.
 #include <cstring>
 
-#include "platform/imaging/sim_testing.h"
 #include "session_fixture.h"
+#include "simulator_controls.h"
 
 namespace {
 
@@ -151,13 +151,12 @@ TEST_F(SessionLifecycleTest, CloseHaltsTheLivePictureBeforeFreeingTheBoard) {
   // Held here too, so that the simulator's record outlives the close.
   HMODULE imaging = LoadLibraryA("MIL.DLL");
   ASSERT_NE(imaging, nullptr);
-  auto readCallLog = reinterpret_cast<SimReadCallLogProc>(
-      reinterpret_cast<void (*)()>(GetProcAddress(imaging, "SimReadCallLog")));
-  ASSERT_NE(readCallLog, nullptr);
+  SimControls sim{};
+  ResolveSimControls(imaging, &sim);
+  if (HasFatalFailure()) return;
 
   EXPECT_EQ(Close(), TWCC_SEQERROR);
-  std::string calls(readCallLog(nullptr, 0) + 1, '\0');
-  calls.resize(readCallLog(&calls[0], calls.size()));
+  std::string calls = sim.CallLog();
   size_t live = calls.find("MdigGrabContinuous(");
   size_t halt = calls.find("MdigHalt(", live);
   size_t freed = calls.find("MbufFree(", live);

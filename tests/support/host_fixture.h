@@ -57,5 +57,14 @@ class LoadedSource {
   DSENTRYPROC entry_ = nullptr;
 };
 
+// Stores an export of a loaded module into *proc, with the pointer's
+// function type; a missing one fails the test fatally with its name.
+template <typename Proc>
+void ResolveExport(HMODULE module, const char* name, Proc* proc) {
+  // Through the generic function type, which converts to every other one.
+  *proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+  ASSERT_NE(*proc, nullptr) << name << " is not exported";
+}
+
 // An application identity with the given Id.
 TW_IDENTITY ApplicationIdentity(TW_UINT32 id);

@@ -11,15 +11,10 @@
 #include <vector>
 
 #include "host_fixture.h"
-#include "platform/imaging/sim_testing.h"
+#include "simulator_controls.h"
 #include "synthetic_frame.h"
 
 namespace {
-
-template <class Proc>
-Proc Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 // A camera format with the pixel layout of the simulator's colour buffers.
 struct Format {
@@ -76,17 +71,8 @@ class AcquisitionTest : public HostFixture {
   void SetUp() override {
     HostFixture::SetUp();
     setenv("TMPDIR", folder_.path().c_str(), 1);
-    mil_ = LoadLibraryA("MIL.DLL");
-    ASSERT_NE(mil_, nullptr);
-    reset_ = Resolve<SimResetProc>(mil_, "SimReset");
-    setInstant_ = Resolve<SimSetInstantProc>(mil_, "SimSetInstant");
-    setPixelLayout_ = Resolve<SimSetPixelLayoutProc>(mil_, "SimSetPixelLayout");
-    readCallLog_ = Resolve<SimReadCallLogProc>(mil_, "SimReadCallLog");
-    frameCount_ = Resolve<SimFrameCountProc>(mil_, "SimFrameCount");
-    expectedPixel_ = Resolve<SimExpectedPixelProc>(mil_, "SimExpectedPixel");
-    objectCount_ = Resolve<SimObjectCountProc>(mil_, "SimObjectCount");
-    reset_();
-    setInstant_(1);
+    LoadSimulator(&mil_, &sim_);
+    if (HasFatalFailure()) return;
     // The module reads its log switch at attach, from this test's registry.
     source_.Unload();
     source_.Load();
@@ -100,9 +86,10 @@ class AcquisitionTest : public HostFixture {
   void TearDown() override {
     Control(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
     source_.Unload();
-    EXPECT_EQ(objectCount_(SIM_ALL_OBJECTS), 0) << "the source left imaging objects behind";
-    reset_();
-    FreeLibrary(mil_);
+    if (mil_ != nullptr) {
+      EXPECT_EQ(sim_.ObjectCount(SIM_ALL_OBJECTS), 0) << "the source left imaging objects behind";
+    }
+    UnloadSimulator(&mil_, sim_);
     unsetenv("TMPDIR");
     HostFixture::TearDown();
   }
@@ -122,7 +109,7 @@ class AcquisitionTest : public HostFixture {
   // Opens the source on the format, allows any number of images and enables
   // it without user interface, which makes the image ready at once.
   void OpenAndEnable(const Format& format) {
-    ASSERT_EQ(setPixelLayout_(format.pixelLayout), 1);
+    ASSERT_EQ(sim_.SetPixelLayout(format.pixelLayout), 1);
     // The first open writes the settings; the format is stored into them.
     Control(DAT_IDENTITY, MSG_OPENDS, &dataSource_);
     ASSERT_EQ(Status(), TWCC_SUCCESS);
@@ -158,8 +145,7 @@ class AcquisitionTest : public HostFixture {
 
   // The id of the digitizer the source allocated last, from the call log.
   MIL_ID LastDigitizer() {
-    std::string log(readCallLog_(nullptr, 0) + 1, '\0');
-    readCallLog_(&log[0], log.size());
+    std::string log = sim_.CallLog();
     size_t call = log.rfind("MdigAlloc(");
     if (call == std::string::npos) return 0;
     size_t result = log.find(" = ", call);
@@ -171,7 +157,7 @@ class AcquisitionTest : public HostFixture {
   // boundaries of 64 kB buffers, and the first, middle and last columns of
   // every row. (The simulator computes a pixel at a time, slowly.)
   std::vector<Sample> ExpectedSamples(const Format& format) {
-    const uint32_t frame = frameCount_(digitizer_);
+    const uint32_t frame = sim_.FrameCount(digitizer_);
     const uint32_t w = format.width;
     const uint32_t h = format.height;
     std::vector<uint32_t> fullRows = {0, 1, h / 2, h - 2, h - 1};
@@ -184,7 +170,7 @@ class AcquisitionTest : public HostFixture {
       for (uint32_t x = 0; x < w; ++x) {
         if (!full && x != 0 && x != w / 2 && x != w - 1) continue;
         Sample sample{x, y, {}};
-        EXPECT_EQ(expectedPixel_(digitizer_, int32_t(x), int32_t(y), frame, sample.bands),
+        EXPECT_EQ(sim_.ExpectedPixel(digitizer_, int32_t(x), int32_t(y), frame, sample.bands),
                   int32_t(format.bands));
         samples.push_back(sample);
       }
@@ -237,13 +223,7 @@ class AcquisitionTest : public HostFixture {
 
  private:
   HMODULE mil_ = nullptr;
-  SimResetProc reset_ = nullptr;
-  SimSetInstantProc setInstant_ = nullptr;
-  SimSetPixelLayoutProc setPixelLayout_ = nullptr;
-  SimReadCallLogProc readCallLog_ = nullptr;
-  SimFrameCountProc frameCount_ = nullptr;
-  SimExpectedPixelProc expectedPixel_ = nullptr;
-  SimObjectCountProc objectCount_ = nullptr;
+  SimControls sim_{};
 };
 
 class FormatTest : public AcquisitionTest, public testing::WithParamInterface<Format> {};

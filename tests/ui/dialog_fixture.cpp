@@ -11,12 +11,6 @@
 
 namespace {
 
-template <typename Proc>
-void Resolve(HMODULE module, const char* name, Proc* proc) {
-  *proc = reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
-  ASSERT_NE(*proc, nullptr) << name;
-}
-
 constexpr char SETTINGS_KEY[] = "SOFTWARE\\Korvanta\\Twain\\Meteor2";
 constexpr char SOURCE_KEY[] = "SOFTWARE\\Korvanta\\Twain\\";
 
@@ -35,9 +29,9 @@ void DialogTest::SetUp() {
   // finds it.
   fakeSourceManager_ = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
   ASSERT_NE(fakeSourceManager_, nullptr);
-  Resolve(fakeSourceManager_, "FakeNotificationCount", &notificationCount_);
-  Resolve(fakeSourceManager_, "FakeNotificationAt", &notificationAt_);
-  Resolve(fakeSourceManager_, "FakeClearNotifications", &clearNotifications_);
+  ResolveExport(fakeSourceManager_, "FakeNotificationCount", &notificationCount_);
+  ResolveExport(fakeSourceManager_, "FakeNotificationAt", &notificationAt_);
+  ResolveExport(fakeSourceManager_, "FakeClearNotifications", &clearNotifications_);
   if (HasFatalFailure()) return;
   clearNotifications_();
 

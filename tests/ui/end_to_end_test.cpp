@@ -6,14 +6,9 @@
 
 #include "fake_source_manager/fake_source_manager.h"
 #include "host_fixture.h"
-#include "platform/imaging/sim_testing.h"
+#include "simulator_controls.h"
 
 namespace {
-
-template <typename Proc>
-Proc Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)(void)>(GetProcAddress(module, name)));
-}
 
 // With contrast 0 the grey decoder gives every pixel the brightness level.
 constexpr int CONTRAST_SLIDER = 1029;
@@ -25,16 +20,21 @@ constexpr size_t NATIVE_HEADER_SIZE = 1064;
 
 TEST(EndToEndTest, SliderLevelReachesTheTransferredImage) {
   HostUseMemoryRegistry();
-  HMODULE simulator = LoadLibraryA("MIL.DLL");
-  ASSERT_NE(simulator, nullptr);
-  Resolve<SimResetProc>(simulator, "SimReset")();
-  Resolve<SimSetInstantProc>(simulator, "SimSetInstant")(1);
-  Resolve<SimSetBoardTypeProc>(simulator, "SimSetBoardType")(27);
+  HMODULE simulator = nullptr;
+  SimControls sim{};
+  LoadSimulator(&simulator, &sim);
+  if (HasFatalFailure()) return;
+  sim.SetBoardType(27);
   HMODULE sourceManager = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
   ASSERT_NE(sourceManager, nullptr);
-  auto notificationCount = Resolve<FakeNotificationCountProc>(sourceManager, "FakeNotificationCount");
-  auto notificationAt = Resolve<FakeNotificationAtProc>(sourceManager, "FakeNotificationAt");
-  Resolve<FakeClearNotificationsProc>(sourceManager, "FakeClearNotifications")();
+  FakeNotificationCountProc notificationCount = nullptr;
+  FakeNotificationAtProc notificationAt = nullptr;
+  FakeClearNotificationsProc clearNotifications = nullptr;
+  ResolveExport(sourceManager, "FakeNotificationCount", &notificationCount);
+  ResolveExport(sourceManager, "FakeNotificationAt", &notificationAt);
+  ResolveExport(sourceManager, "FakeClearNotifications", &clearNotifications);
+  if (HasFatalFailure()) return;
+  clearNotifications();
 
   {
     LoadedSource source;
@@ -82,8 +82,7 @@ TEST(EndToEndTest, SliderLevelReachesTheTransferredImage) {
     EXPECT_EQ(HostLiveWindowCount(), 0u);
   }
   FreeLibrary(sourceManager);
-  Resolve<SimResetProc>(simulator, "SimReset")();
-  FreeLibrary(simulator);
+  UnloadSimulator(&simulator, sim);
   EXPECT_EQ(HostLiveGlobalBlocks(), 0u);
 }
 
