@@ -19,9 +19,9 @@ ClickDialog() {
   sleep 0.5
 }
 
-# Pixels that differ between two pictures.
+# Pixels that differ between two pictures (0 when they cannot be compared).
 Differing() {
-  compare -metric AE "$1" "$2" null: 2>&1 || true
+  compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }' || true
 }
 
 Acquire dialog --ui --mode native --output dialog.bmp --timeout 45 &
