@@ -81,7 +81,7 @@ TEST_F(SimulatorTest, GrabMemoryRunsOutAtTheConfiguredTotal) {
 }
 
 // The probe a set-up makes: halve the chunk on every refusal.
-uint32_t ProbeGrabMemoryKb(const MilEntryPoints& mil, MIL_ID system) {
+uint32_t ProbeGrabMemoryKb(const ImagingLibrary& mil, MIL_ID system) {
   std::vector<MIL_ID> held;
   uint32_t chunk = 1024, total = 0;
   while (chunk > 1 && held.size() < 100) {

@@ -19,10 +19,12 @@ void SimulatorTest::SetUp() {
   RESOLVE_MIL(MdigHalt);
   RESOLVE_MIL(MdigInquire);
   RESOLVE_MIL(MdigChannel);
+  RESOLVE_MIL(MdigControl);
   RESOLVE_MIL(MdigLut);
   RESOLVE_MIL(MdigReference);
   RESOLVE_MIL(MdigHookFunction);
   RESOLVE_MIL(MdispAlloc);
+  RESOLVE_MIL(MdispSelect);
   RESOLVE_MIL(MdispSelectWindow);
   RESOLVE_MIL(MdispDeselect);
   RESOLVE_MIL(MdispControl);

@@ -6,41 +6,9 @@
 
 #include <string>
 
+#include "grabber/imaging_library.h"
 #include "host_fixture.h"
 #include "simulator_controls.h"
-
-struct MilEntryPoints {
-  MappAllocProc MappAlloc;
-  MappFreeProc MappFree;
-  MappControlProc MappControl;
-  MsysAllocProc MsysAlloc;
-  MsysFreeProc MsysFree;
-  MsysInquireProc MsysInquire;
-  MdigAllocProc MdigAlloc;
-  MdigFreeProc MdigFree;
-  MdigGrabProc MdigGrab;
-  MdigGrabContinuousProc MdigGrabContinuous;
-  MdigHaltProc MdigHalt;
-  MdigInquireProc MdigInquire;
-  MdigChannelProc MdigChannel;
-  MdigLutProc MdigLut;
-  MdigReferenceProc MdigReference;
-  MdigHookFunctionProc MdigHookFunction;
-  MdispAllocProc MdispAlloc;
-  MdispSelectWindowProc MdispSelectWindow;
-  MdispDeselectProc MdispDeselect;
-  MdispControlProc MdispControl;
-  MdispInquireProc MdispInquire;
-  MdispFreeProc MdispFree;
-  MdispZoomProc MdispZoom;
-  MbufAllocColorProc MbufAllocColor;
-  MbufAlloc1dProc MbufAlloc1d;
-  MbufChildColorProc MbufChildColor;
-  MbufFreeProc MbufFree;
-  MbufInquireProc MbufInquire;
-  MbufSaveProc MbufSave;
-  MgenLutRampProc MgenLutRamp;
-};
 
 constexpr MIL_INT M_DEFAULT_FLAG = 0x10000000;
 constexpr char SYSTEM_DESCRIPTOR[] = "\\\\.\\M_SYSTEM_METEOR_II";
@@ -64,7 +32,9 @@ class SimulatorTest : public HostFixture {
   uint8_t PixelByte(MIL_ID image, int32_t x, int32_t y, int32_t byteInPixel) const;
 
   HMODULE module_ = nullptr;
-  MilEntryPoints mil{};
+  // The library's entry points, resolved here by name and not by the
+  // source's loader, so that the simulator is tested on its own.
+  ImagingLibrary mil{};
   SimControls sim{};
   MIL_ID application_ = 0;
   MIL_ID system_ = 0;
