@@ -15,14 +15,9 @@
 #include <vector>
 
 #include "host_fixture.h"
-#include "platform/imaging/sim_testing.h"
+#include "simulator_controls.h"
 
 namespace {
-
-template <class Proc>
-Proc Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 enum Mechanism { NATIVE, MEMORY, FILE_TRANSFER };
 const char* const MECHANISM_NAMES[] = {"native", "memory", "file"};
@@ -50,14 +45,8 @@ class AcquisitionFaultsTest : public HostFixture {
     folder_ = std::filesystem::temp_directory_path() / ("faults_tests." + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     setenv("TMPDIR", folder_.c_str(), 1);
-    mil_ = LoadLibraryA("MIL.DLL");
-    ASSERT_NE(mil_, nullptr);
-    reset_ = Resolve<SimResetProc>(mil_, "SimReset");
-    setFault_ = Resolve<SimSetFaultProc>(mil_, "SimSetFault");
-    setFormats_ = Resolve<SimSetSupportedFormatsProc>(mil_, "SimSetSupportedFormats");
-    objectCount_ = Resolve<SimObjectCountProc>(mil_, "SimObjectCount");
-    reset_();
-    Resolve<SimSetInstantProc>(mil_, "SimSetInstant")(1);
+    LoadSimulator(&mil_, &sim_);
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(source_.loaded());
     source_(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &dataSource_);
     dataSource_.Id = 42;
@@ -69,8 +58,7 @@ class AcquisitionFaultsTest : public HostFixture {
   void TearDown() override {
     source_(&application_, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
     source_.Unload();
-    reset_();
-    FreeLibrary(mil_);
+    UnloadSimulator(&mil_, sim_);
     unsetenv("TMPDIR");
     std::filesystem::remove_all(folder_);
     HostFixture::TearDown();
@@ -175,7 +163,7 @@ class AcquisitionFaultsTest : public HostFixture {
   void ExpectCleanAndUsable(Mechanism mechanism, bool withDialog) {
     EXPECT_EQ(HostLockedGlobalBlocks(), 0u) << "a global block was left locked";
     EXPECT_EQ(HostLiveGlobalBlocks(), liveBlocksAtStart_) << "a global block leaked";
-    EXPECT_EQ(objectCount_(SIM_ALL_OBJECTS), 0) << "an imaging object was left";
+    EXPECT_EQ(sim_.ObjectCount(SIM_ALL_OBJECTS), 0) << "an imaging object was left";
     HostDestroyAllWindows();
     Outcome next = Acquire(mechanism, withDialog);
     EXPECT_TRUE(next.completed) << "the next acquisition " << next;
@@ -192,10 +180,7 @@ class AcquisitionFaultsTest : public HostFixture {
   TW_IDENTITY application_ = ApplicationIdentity(7);
   TW_IDENTITY dataSource_{};
   HMODULE mil_ = nullptr;
-  SimResetProc reset_ = nullptr;
-  SimSetFaultProc setFault_ = nullptr;
-  SimSetSupportedFormatsProc setFormats_ = nullptr;
-  SimObjectCountProc objectCount_ = nullptr;
+  SimControls sim_{};
   std::filesystem::path folder_;
 };
 
@@ -282,14 +267,14 @@ TEST_F(AcquisitionFaultsTest, EveryFaultOfTheBoardOrTheSourceManagerFailsCleanly
                    (route.withDialog ? " with the dialog" : " without the dialog"));
       switch (c.fault) {
         case NO_SYSTEM:
-          setFault_(SIM_FAULT_NO_SYSTEM, 1);
+          sim_.SetFault(SIM_FAULT_NO_SYSTEM, 1);
           break;
         case STORED_FORMAT_REFUSED:
           SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", "DigFormat", REG_SZ, "M_PAL", 6);
-          ASSERT_EQ(setFormats_("M_CCIR"), 1);
+          ASSERT_EQ(sim_.SetSupportedFormats("M_CCIR"), 1);
           break;
         case NO_FORMAT_AT_ALL:
-          ASSERT_EQ(setFormats_(""), 1);
+          ASSERT_EQ(sim_.SetSupportedFormats(""), 1);
           break;
         case MISSING_ENTRY_POINT:
           HostHideExport("MIL.DLL", "MdispInquire");
@@ -298,18 +283,18 @@ TEST_F(AcquisitionFaultsTest, EveryFaultOfTheBoardOrTheSourceManagerFailsCleanly
           HostHideModule("MILMET2.DLL");
           break;
         case NO_GRAB_MEMORY:
-          setFault_(SIM_FAULT_NO_GRAB_MEMORY, 1);
+          sim_.SetFault(SIM_FAULT_NO_GRAB_MEMORY, 1);
           break;
         case NO_IMAGE_BUFFER:
-          setFault_(SIM_FAULT_NO_IMAGE_BUFFER, 1);
+          sim_.SetFault(SIM_FAULT_NO_IMAGE_BUFFER, 1);
           break;
         case NO_SOURCE_MANAGER:
           HostHideModule("TWAIN_32.DLL");
           break;
       }
       Outcome outcome = Acquire(route.mechanism, route.withDialog);
-      reset_();
-      Resolve<SimSetInstantProc>(mil_, "SimSetInstant")(1);
+      sim_.Reset();
+      sim_.SetInstant(1);
       HostClearHidden();
       HostClearMessageBoxes();
       // With the dialog shown and no Source Manager to tell, the source
