@@ -19,6 +19,17 @@ ClickDialog() {
   sleep 0.5
 }
 
+# PreviewShows NAME SCREENSHOT KIND: the board's picture lies whole in the
+# screenshot of the dialog.
+PreviewShows() {
+  local report
+  if report=$(python3 "$root/tests/wine/check_image.py" --within "$run_dir/$2" "$3" 768 576 2>&1); then
+    Pass "$1: ${report#"$run_dir/"}"
+  else
+    Fail "$1: $report"
+  fi
+}
+
 # Pixels that differ between two pictures (0 when they cannot be compared).
 Differing() {
   compare -metric AE "$1" "$2" null: 2>&1 | awk '{ printf "%d\n", $1 }' || true
@@ -54,9 +65,11 @@ else
   sleep 0.5
   import -window "$window" "$run_dir/dialog-live-later.png"
   moving=$(Differing "$run_dir/dialog-live.png" "$run_dir/dialog-live-later.png")
-  # The preview shows 768 x 576 pixels at zoom 1:1; the scene moves with the frame number.
+  # The preview shows 768 x 576 pixels at zoom 1:1: each frame whole, and the
+  # scene moves with the frame number.
+  PreviewShows "the live preview, CCIR" dialog-live.png grey
   if ((moving > 100000)); then
-    Pass "the live preview paints the moving picture into the dialog ($moving pixels changed in 0.5 s)"
+    Pass "the live preview moves ($moving pixels changed in 0.5 s)"
   else
     Fail "the live preview does not move: $moving pixels changed in 0.5 s"
   fi
@@ -70,10 +83,11 @@ else
 fi
 
 # "Save settings" stored the dialog's choice; a run without the dialog reads it.
-if SettingsValues | grep -qE 'DigFormat +REG_SZ +M_CCIR$'; then
-  Pass "Transfer with \"Save settings\" stored DigFormat M_CCIR"
+values=$(SettingsValues)
+if grep -qE 'DigFormat +REG_SZ +M_CCIR$' <<<"$values" && grep -qE 'Preview +REG_DWORD +0x1$' <<<"$values"; then
+  Pass "Transfer with \"Save settings\" stored DigFormat M_CCIR and Preview 1"
 else
-  Fail "DigFormat was not saved as M_CCIR by the dialog"
+  Fail "the dialog did not save DigFormat M_CCIR and Preview 1:"; echo "$values" >&2
 fi
 if Acquire after-dialog --mode memory --output after-dialog.png; then
   CheckImage "the next run without the dialog uses the saved CCIR" after-dialog.png grey
@@ -81,16 +95,21 @@ else
   Fail "the run after the dialog failed"; Shown after-dialog
 fi
 
-# Cancel while the live preview runs: the source asks to be closed, and the
-# dialog and the preview's window go with the session, whose libraries are
-# unloaded after them.
+# The saved Preview opens the next dialog with the live picture, here in
+# colour. Cancel while it runs: the source asks to be closed, and the dialog
+# and the preview's window go with the session, whose libraries are unloaded
+# after them.
+WineRun 30 wine reg add "$settings_key\\Meteor2" /v DigFormat /t REG_SZ /d M_PAL_RGB /f >/dev/null
 Acquire dialog-cancel --ui --mode native --output cancelled.bmp --timeout 45 &
 acquire_pid=$!
 window=$(WaitForWindow "$dialog_title") || true
 if [[ -n "$window" ]]; then
-  ClickDialog "$window" 376 139  # "Show preview window >>"
   sleep 1
-  ClickDialog "$window" 433 37   # "Cancel"
+  import -window "$window" "$run_dir/dialog-live-rgb.png"
+  PreviewShows "the dialog opens with the live preview, M_PAL_RGB" dialog-live-rgb.png rgb
+  ClickDialog "$window" 433 37  # "Cancel"
+else
+  Fail "the dialog \"$dialog_title\" did not appear within 30 s"
 fi
 if ! wait "$acquire_pid" && grep -q "asked to be closed (MSG_CLOSEDSREQ)" "$run_dir/dialog-cancel.out" &&
   grep -q "^Closed the Source Manager" "$run_dir/dialog-cancel.out"; then
@@ -109,7 +128,7 @@ for session in first second; do
   sleep 1
 done
 if wait "$acquire_pid"; then
-  CheckImage "the second session's dialog, Transfer" second-dialog-twice.bmp grey
+  CheckImage "the second session's dialog, Transfer" second-dialog-twice.bmp rgb
 else
   Fail "two sessions with the dialog in one process"; Shown dialog-twice
 fi
