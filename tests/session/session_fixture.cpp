@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 long FileSize(const std::string& path) {
@@ -15,11 +14,10 @@ void SessionTest::SetUp() {
   HostFixture::SetUp();
   // Log to the debugger output, which the host captures: Dump is read when
   // the module attaches, so the module is loaded again.
-  source_.Unload();
   DWORD dump = 66;
   SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\", "Dump", REG_DWORD, &dump, sizeof dump);
-  source_.Load();
-  ASSERT_TRUE(source_.loaded());
+  AttachSource();
+  if (HasFatalFailure()) return;
 
   setenv("MILSIM_INSTANT", "1", 1);
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
@@ -41,11 +39,6 @@ void SessionTest::SetUp() {
   if (HasFatalFailure()) return;
   clearNotifications_();
   setNotificationHook_(nullptr);
-
-  TW_IDENTITY attach{};
-  source_(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &attach);
-  dataSource_ = attach;
-  dataSource_.Id = SOURCE_ID;
 }
 
 void SessionTest::TearDown() {
@@ -62,26 +55,6 @@ void SessionTest::TearDown() {
   unsetenv("TMPDIR");
   std::filesystem::remove_all(tempFolder_);
   HostFixture::TearDown();
-}
-
-void SessionTest::Call(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF data) {
-  EXPECT_EQ(source_(&application_, DG_CONTROL, DAT, MSG, data), TWRC_SUCCESS);
-}
-
-TW_UINT16 SessionTest::Status() {
-  TW_STATUS status{0xFFFF, 0xFFFF};
-  Call(DAT_STATUS, MSG_GET, &status);
-  return status.ConditionCode;
-}
-
-TW_UINT16 SessionTest::Open() {
-  Call(DAT_IDENTITY, MSG_OPENDS, &dataSource_);
-  return Status();
-}
-
-TW_UINT16 SessionTest::Close() {
-  Call(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
-  return Status();
 }
 
 TW_UINT16 SessionTest::Enable(TW_BOOL showUI) {
@@ -103,19 +76,6 @@ TW_UINT16 SessionTest::Pending(TW_UINT16 MSG, TW_UINT16* count) {
   return Status();
 }
 
-void SessionTest::SetXferCount(TW_INT16 count) {
-  TW_HANDLE container = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
-  ASSERT_NE(container, nullptr);
-  auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(container));
-  value->ItemType = TWTY_INT16;
-  value->Item = TW_UINT32(TW_UINT16(count));
-  GlobalUnlock(container);
-  TW_CAPABILITY capability{CAP_XFERCOUNT, TWON_ONEVALUE, container};
-  Call(DAT_CAPABILITY, MSG_SET, &capability);
-  GlobalFree(container);
-  ASSERT_EQ(Status(), TWCC_SUCCESS);
-}
-
 TW_INT16 SessionTest::XferCount() {
   TW_CAPABILITY capability{CAP_XFERCOUNT, 0, nullptr};
   Call(DAT_CAPABILITY, MSG_GETCURRENT, &capability);
@@ -126,14 +86,4 @@ TW_INT16 SessionTest::XferCount() {
   GlobalUnlock(capability.hContainer);
   GlobalFree(capability.hContainer);
   return count;
-}
-
-void SessionTest::StoreSetting(const char* name, DWORD type, const void* data, DWORD size) {
-  ASSERT_EQ(Open(), TWCC_SUCCESS);
-  ASSERT_EQ(Close(), TWCC_SUCCESS);
-  SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", name, type, data, size);
-}
-
-void SessionTest::StoreDigFormat(const char* format) {
-  StoreSetting("DigFormat", REG_SZ, format, DWORD(strlen(format) + 1));
 }

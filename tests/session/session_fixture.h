@@ -6,38 +6,22 @@
 
 #include <string>
 
+#include "application_fixture.h"
 #include "fake_source_manager/fake_source_manager.h"
-#include "host_fixture.h"
 
-class SessionTest : public HostFixture {
+class SessionTest : public ApplicationTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // A DG_CONTROL triplet from the application; the entry point answers every
-  // one of them TWRC_SUCCESS, so this checks that and gives nothing back.
-  void Call(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF data);
-  // DAT_STATUS / MSG_GET: the condition code, which it clears.
-  TW_UINT16 Status();
-
-  // MSG_OPENDS with the application's identity and the Source Manager's
-  // copy of the source's identity; the condition code afterwards.
-  TW_UINT16 Open();
-  TW_UINT16 Close();
   // MSG_ENABLEDS with ShowUI as given, MSG_DISABLEDS; the condition code.
   TW_UINT16 Enable(TW_BOOL showUI);
   TW_UINT16 Disable();
   // DAT_PENDINGXFERS with a Count that starts as 0xBEEF; the condition code.
   TW_UINT16 Pending(TW_UINT16 MSG, TW_UINT16* count);
 
-  // CAP_XFERCOUNT through DAT_CAPABILITY.
-  void SetXferCount(TW_INT16 count);
+  // CAP_XFERCOUNT through DAT_CAPABILITY / MSG_GETCURRENT.
   TW_INT16 XferCount();
-
-  // A stored setting for the next open: a value of the settings key, written
-  // after a first open made the key with its seventeen values.
-  void StoreSetting(const char* name, DWORD type, const void* data, DWORD size);
-  void StoreDigFormat(const char* format);
 
   // What the fake Source Manager has received.
   size_t NotificationCount() const { return notificationCount_(); }
@@ -50,10 +34,6 @@ class SessionTest : public HostFixture {
 
   const std::string& TempFolder() const { return tempFolder_; }
 
-  LoadedSource source_;
-  TW_IDENTITY application_ = ApplicationIdentity(7);
-  TW_IDENTITY dataSource_{};  // the source's identity with the Id a Source Manager gave it
-
  private:
   HMODULE fakeSourceManager_ = nullptr;
   FakeNotificationCountProc notificationCount_ = nullptr;
@@ -62,9 +42,6 @@ class SessionTest : public HostFixture {
   FakeSetNotificationHookProc setNotificationHook_ = nullptr;
   std::string tempFolder_;
 };
-
-// The Id the fake Source Manager gave the source.
-constexpr TW_UINT32 SOURCE_ID = 42;
 
 // Whether a file exists, and its size (-1 when it does not exist).
 long FileSize(const std::string& path);

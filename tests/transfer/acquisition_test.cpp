@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host_fixture.h"
+#include "application_fixture.h"
 #include "simulator_controls.h"
 #include "synthetic_frame.h"
 
@@ -66,7 +66,7 @@ std::vector<uint8_t> ReadTiff(const std::string& name, const Format& format) {
   return samples;
 }
 
-class AcquisitionTest : public HostFixture {
+class AcquisitionTest : public ApplicationTest {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
@@ -74,17 +74,11 @@ class AcquisitionTest : public HostFixture {
     LoadSimulator(&mil_, &sim_);
     if (HasFatalFailure()) return;
     // The module reads its log switch at attach, from this test's registry.
-    source_.Unload();
-    source_.Load();
-    ASSERT_TRUE(source_.loaded());
-    TW_IDENTITY attach{};
-    source_(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &attach);
-    dataSource_ = attach;
-    dataSource_.Id = 42;
+    AttachSource();
   }
 
   void TearDown() override {
-    Control(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
+    Call(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
     source_.Unload();
     if (mil_ != nullptr) {
       EXPECT_EQ(sim_.ObjectCount(SIM_ALL_OBJECTS), 0) << "the source left imaging objects behind";
@@ -94,16 +88,8 @@ class AcquisitionTest : public HostFixture {
     HostFixture::TearDown();
   }
 
-  void Control(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF data) {
-    EXPECT_EQ(source_(&application_, DG_CONTROL, DAT, MSG, data), TWRC_SUCCESS);
-  }
   TW_UINT16 Image(TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF data) {
     return source_(&application_, DG_IMAGE, DAT, MSG, data);
-  }
-  TW_UINT16 Status() {
-    TW_STATUS status{0xFFFF, 0};
-    Control(DAT_STATUS, MSG_GET, &status);
-    return status.ConditionCode;
   }
 
   // Opens the source on the format, allows any number of images and enables
@@ -111,34 +97,23 @@ class AcquisitionTest : public HostFixture {
   void OpenAndEnable(const Format& format) {
     ASSERT_EQ(sim_.SetPixelLayout(format.pixelLayout), 1);
     // The first open writes the settings; the format is stored into them.
-    Control(DAT_IDENTITY, MSG_OPENDS, &dataSource_);
-    ASSERT_EQ(Status(), TWCC_SUCCESS);
-    Control(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
-    SetRegistryValue("SOFTWARE\\Korvanta\\Twain\\Meteor2", "DigFormat", REG_SZ,
-                     format.digFormat, DWORD(strlen(format.digFormat) + 1));
-    Control(DAT_IDENTITY, MSG_OPENDS, &dataSource_);
-    ASSERT_EQ(Status(), TWCC_SUCCESS);
+    StoreDigFormat(format.digFormat);
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(Open(), TWCC_SUCCESS);
     digitizer_ = LastDigitizer();
     ASSERT_NE(digitizer_, 0);
 
-    TW_HANDLE count = GlobalAlloc(GHND, sizeof(TW_ONEVALUE));
-    auto* value = static_cast<TW_ONEVALUE*>(GlobalLock(count));
-    value->ItemType = TWTY_INT16;
-    value->Item = 0xFFFF;  // -1: unlimited
-    GlobalUnlock(count);
-    TW_CAPABILITY capability{CAP_XFERCOUNT, TWON_ONEVALUE, count};
-    Control(DAT_CAPABILITY, MSG_SET, &capability);
-    GlobalFree(count);
-    ASSERT_EQ(Status(), TWCC_SUCCESS);
+    SetXferCount(-1);  // unlimited
+    if (HasFatalFailure()) return;
 
     TW_USERINTERFACE userInterface{TWAIN_FALSE, TWAIN_FALSE, nullptr};
-    Control(DAT_USERINTERFACE, MSG_ENABLEDS, &userInterface);
+    Call(DAT_USERINTERFACE, MSG_ENABLEDS, &userInterface);
     ASSERT_EQ(Status(), TWCC_SUCCESS);
   }
 
   void EndTransfer() {
     TW_PENDINGXFERS pending{};
-    Control(DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    Call(DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
     EXPECT_EQ(Status(), TWCC_SUCCESS);
     EXPECT_EQ(pending.Count, 0xFFFF);
   }
@@ -216,9 +191,6 @@ class AcquisitionTest : public HostFixture {
   }
 
   ScratchFolder folder_;
-  LoadedSource source_;
-  TW_IDENTITY application_ = ApplicationIdentity(7);
-  TW_IDENTITY dataSource_{};
   MIL_ID digitizer_ = 0;
 
  private:
@@ -264,7 +236,7 @@ TEST_P(FormatTest, MemoryStripsAreTheSimulatorsPictureInRgbOrder) {
   OpenAndEnable(format);
   CheckImageInfo(format);
   TW_SETUPMEMXFER setup{};
-  Control(DAT_SETUPMEMXFER, MSG_GET, &setup);
+  Call(DAT_SETUPMEMXFER, MSG_GET, &setup);
   EXPECT_EQ(+setup.MaxBufSize, format.width * format.height * format.bands);
 
   std::vector<Sample> expected = ExpectedSamples(format);
@@ -298,7 +270,7 @@ TEST_P(FormatTest, FileIsTheSimulatorsPictureAndTheNextImageReplacesIt) {
   const std::string name = folder_.File("acquired.tif");
   snprintf(setup.FileName, sizeof setup.FileName, "%s", name.c_str());
   setup.Format = TWFF_TIFF;
-  Control(DAT_SETUPFILEXFER, MSG_SET, &setup);
+  Call(DAT_SETUPFILEXFER, MSG_SET, &setup);
   ASSERT_EQ(Status(), TWCC_SUCCESS);
 
   for (int image = 0; image < 2; ++image) {
@@ -318,7 +290,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, FormatTest,
 TEST_F(AcquisitionTest, ProposedTemporaryFileReceivesTheImage) {
   OpenAndEnable(COLOUR_BGR24);
   TW_SETUPFILEXFER setup{};
-  Control(DAT_SETUPFILEXFER, MSG_GET, &setup);
+  Call(DAT_SETUPFILEXFER, MSG_GET, &setup);
   ASSERT_EQ(Status(), TWCC_SUCCESS);
   ASSERT_TRUE(std::filesystem::exists(setup.FileName));
   EXPECT_EQ(std::filesystem::file_size(setup.FileName), 0u);
@@ -337,7 +309,7 @@ TEST_F(AcquisitionTest, FileThatCannotBeWrittenFailsAndTheImageStaysReady) {
   // A name in a missing folder is refused by the set-up and still kept.
   TW_SETUPFILEXFER setup{};
   snprintf(setup.FileName, sizeof setup.FileName, "%s", folder_.File("missing/x.tif").c_str());
-  Control(DAT_SETUPFILEXFER, MSG_SET, &setup);
+  Call(DAT_SETUPFILEXFER, MSG_SET, &setup);
   EXPECT_EQ(Status(), TWCC_BADVALUE);
   EXPECT_EQ(Image(DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_FAILURE);
   EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
@@ -365,7 +337,7 @@ TEST_F(AcquisitionTest, ImageTripletsOutsideAnOpenSessionFailCleanly) {
   // After a close the description is gone again.
   OpenAndEnable(GREY);
   ASSERT_EQ(Image(DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
-  Control(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
+  Call(DAT_IDENTITY, MSG_CLOSEDS, &dataSource_);
   EXPECT_EQ(Image(DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
   EXPECT_EQ(Status(), TWCC_SEQERROR);
   EXPECT_EQ(Image(DAT_IMAGEMEMXFER, MSG_GET, &transfer), TWRC_FAILURE);
