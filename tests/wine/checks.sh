@@ -115,29 +115,48 @@ else
   Fail "without a board the open did not fail with TWCC_CHECKDEVICEONLINE"; Shown no-board
 fi
 
-echo "== Diagnostic log (Dump 42)"
-# Making the default settings set Dump to 0, so it is set here, after them.
+echo "== Diagnostic log (Dump)"
+# Dump 42 or "*" writes KORVANTA.LOG beside the module, 66 or "B" sends the log
+# to the debugger output (Wine's debugstr channel), no value writes none. Making
+# the default settings set Dump to 0, so each run sets it here, after them.
 log=$module_dir/KORVANTA.LOG
-rm -f "$log"
-WineRun 30 wine reg add "$settings_key" /v Dump /t REG_DWORD /d 42 /f >/dev/null
-Acquire log --mode native --output log.bmp || { Fail "the run with Dump 42 failed"; Shown log; }
-missing=()
-for line in "Dispatching DG_CONTROL / DAT_3 / MSG_401 " "Korvanta TWAIN DS: Loading runtime DLL's " \
-  "MIL.DLL Version: 9, 0, 0, 0 " 'c:\windows\twain_32\sane.ds Version: 1, 1, 0, 0 '; do
-  grep -qF -- "$line" "$log" 2>/dev/null || missing+=("$line")
-done
-if [[ -f "$log" ]] && ((${#missing[@]} == 0)); then
-  cp "$log" "$run_dir/"
-  Pass "KORVANTA.LOG beside the module records the triplets, the start-up and the versions"
-else
-  Fail "KORVANTA.LOG in $module_dir lacks: ${missing[*]:-the whole file}"
-fi
-rm -f "$log"
-WineRun 30 wine reg delete "$settings_key" /v Dump /f >/dev/null
-if Acquire no-log --mode native --output no-log.bmp && [[ ! -e "$log" ]]; then
-  Pass "without Dump no log is written"
-else
-  Fail "without Dump: the run failed or a log was written"; Shown no-log
-fi
+declare -A place=([file]="KORVANTA.LOG beside the module" [debugger]="the debugger output"
+  [none]="nowhere")
+expected_lines=("Dispatching DG_CONTROL / DAT_3 / MSG_401 " "Korvanta TWAIN DS: Loading runtime DLL's "
+  "MIL.DLL Version: 9, 0, 0, 0 " 'c:\windows\twain_32\sane.ds Version: 1, 1, 0, 0 ')
+while read -r type data destination; do
+  rm -f "$log"
+  if [[ $type == none ]]; then
+    WineRun 30 wine reg delete "$settings_key" /v Dump /f >/dev/null 2>&1 || true
+  else
+    WineRun 30 wine reg add "$settings_key" /v Dump /t "$type" /d "$data" /f >/dev/null
+  fi
+  name=dump-$destination-${data//\*/star}
+  if ! WINEDEBUG=-all,+debugstr Acquire "$name" --mode native --output "$name.bmp"; then
+    Fail "the run with Dump $type $data failed"; Shown "$name"
+    continue
+  fi
+  in_file=none
+  if [[ -f $log ]]; then
+    in_file=all
+    for line in "${expected_lines[@]}"; do grep -qF -- "$line" "$log" || in_file="not \"$line\""; done
+    cp "$log" "$run_dir/$name.LOG"
+  fi
+  in_debugger=none
+  if grep -q 'OutputDebugStringA "Dispatching DG_CONTROL / DAT_3 / MSG_401' "$run_dir/$name.out"; then
+    in_debugger=some
+  fi
+  case $destination/$in_file/$in_debugger in
+    file/all/none | debugger/none/some | none/none/none)
+      Pass "Dump $type $data: the log goes to ${place[$destination]}" ;;
+    *) Fail "Dump $type $data: log file holds $in_file of the expected lines, debugger output $in_debugger" ;;
+  esac
+done <<'EOF'
+REG_DWORD 42 file
+REG_SZ * file
+REG_DWORD 66 debugger
+REG_SZ B debugger
+none - none
+EOF
 
 source tests/wine/dialog_checks.sh
