@@ -30,15 +30,7 @@ void SessionTest::SetUp() {
   std::filesystem::create_directories(tempFolder_);
   setenv("TMPDIR", tempFolder_.c_str(), 1);
 
-  fakeSourceManager_ = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
-  ASSERT_NE(fakeSourceManager_, nullptr);
-  ResolveExport(fakeSourceManager_, "FakeNotificationCount", &notificationCount_);
-  ResolveExport(fakeSourceManager_, "FakeNotificationAt", &notificationAt_);
-  ResolveExport(fakeSourceManager_, "FakeClearNotifications", &clearNotifications_);
-  ResolveExport(fakeSourceManager_, "FakeSetNotificationHook", &setNotificationHook_);
-  if (HasFatalFailure()) return;
-  clearNotifications_();
-  setNotificationHook_(nullptr);
+  sourceManager_.Load();
 }
 
 void SessionTest::TearDown() {
@@ -47,11 +39,7 @@ void SessionTest::TearDown() {
     Close();  // releases whatever a test left open
     source_.Unload();
   }
-  if (fakeSourceManager_ != nullptr) {
-    setNotificationHook_(nullptr);
-    clearNotifications_();
-    FreeLibrary(fakeSourceManager_);
-  }
+  sourceManager_.Unload();
   unsetenv("TMPDIR");
   std::filesystem::remove_all(tempFolder_);
   HostFixture::TearDown();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "application_fixture.h"
-#include "fake_source_manager/fake_source_manager.h"
+#include "recording_source_manager.h"
 
 class SessionTest : public ApplicationTest {
  protected:
@@ -24,10 +24,12 @@ class SessionTest : public ApplicationTest {
   TW_INT16 XferCount();
 
   // What the fake Source Manager has received.
-  size_t NotificationCount() const { return notificationCount_(); }
-  const FakeNotification& Notification(size_t index) const { return *notificationAt_(index); }
-  void SetNotificationHook(FakeNotificationHook hook) { setNotificationHook_(hook); }
-  void ClearNotifications() { clearNotifications_(); }
+  size_t NotificationCount() const { return sourceManager_.NotificationCount(); }
+  const FakeNotification& Notification(size_t index) const {
+    return sourceManager_.Notification(index);
+  }
+  void SetNotificationHook(FakeNotificationHook hook) { sourceManager_.SetNotificationHook(hook); }
+  void ClearNotifications() { sourceManager_.ClearNotifications(); }
 
   // The debugger output so far: the diagnostic log.
   std::string LogText() const { return HostDebugOutput(); }
@@ -35,11 +37,7 @@ class SessionTest : public ApplicationTest {
   const std::string& TempFolder() const { return tempFolder_; }
 
  private:
-  HMODULE fakeSourceManager_ = nullptr;
-  FakeNotificationCountProc notificationCount_ = nullptr;
-  FakeNotificationAtProc notificationAt_ = nullptr;
-  FakeClearNotificationsProc clearNotifications_ = nullptr;
-  FakeSetNotificationHookProc setNotificationHook_ = nullptr;
+  RecordingSourceManager sourceManager_;
   std::string tempFolder_;
 };
 

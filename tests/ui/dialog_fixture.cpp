@@ -27,13 +27,8 @@ void DialogTest::SetUp() {
 
   // Loaded by its path first, so the source's LoadLibraryA("TWAIN_32.DLL")
   // finds it.
-  fakeSourceManager_ = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
-  ASSERT_NE(fakeSourceManager_, nullptr);
-  ResolveExport(fakeSourceManager_, "FakeNotificationCount", &notificationCount_);
-  ResolveExport(fakeSourceManager_, "FakeNotificationAt", &notificationAt_);
-  ResolveExport(fakeSourceManager_, "FakeClearNotifications", &clearNotifications_);
+  sourceManager_.Load();
   if (HasFatalFailure()) return;
-  clearNotifications_();
 
   ASSERT_EQ(CreateRegistryDefaults(), 0);
   dataSource_ = sourceSession.sourceIdentity;
@@ -54,8 +49,7 @@ void DialogTest::TearDown() {
     EXPECT_EQ(log.find("unknown"), std::string::npos) << log;
   }
   HostDestroyAllWindows();
-  if (clearNotifications_ != nullptr) clearNotifications_();
-  if (fakeSourceManager_ != nullptr) FreeLibrary(fakeSourceManager_);
+  sourceManager_.Unload();
   HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
   GrabberTest::TearDown();
 }
@@ -154,7 +148,7 @@ LONG DialogTest::Height(HWND window) const {
 
 void DialogTest::ClearLogs() {
   GrabberTest::ClearLogs();
-  clearNotifications_();
+  sourceManager_.ClearNotifications();
 }
 
 SimDisplayState DialogTest::DisplayState() const {

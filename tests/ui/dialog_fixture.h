@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "fake_source_manager/fake_source_manager.h"
 #include "grabber_fixture.h"
+#include "recording_source_manager.h"
 
 // Simulated boards: the multi-channel board with RGB inputs and an input
 // LUT, and the standard board with a decoder only and no LUT.
@@ -58,15 +58,14 @@ class DialogTest : public GrabberTest {
   void ClearLogs();
   SimDisplayState DisplayState() const;
 
-  size_t NotificationCount() const { return notificationCount_(); }
-  const FakeNotification& Notification(size_t index) const { return *notificationAt_(index); }
+  size_t NotificationCount() const { return sourceManager_.NotificationCount(); }
+  const FakeNotification& Notification(size_t index) const {
+    return sourceManager_.Notification(index);
+  }
 
   TW_IDENTITY application_ = ApplicationIdentity(7);
   TW_IDENTITY dataSource_{};
 
  private:
-  HMODULE fakeSourceManager_ = nullptr;
-  FakeNotificationCountProc notificationCount_ = nullptr;
-  FakeNotificationAtProc notificationAt_ = nullptr;
-  FakeClearNotificationsProc clearNotifications_ = nullptr;
+  RecordingSourceManager sourceManager_;
 };

@@ -4,8 +4,8 @@
 // new levels.
 #include <cstring>
 
-#include "fake_source_manager/fake_source_manager.h"
 #include "host_fixture.h"
+#include "recording_source_manager.h"
 #include "simulator_controls.h"
 
 namespace {
@@ -25,16 +25,9 @@ TEST(EndToEndTest, SliderLevelReachesTheTransferredImage) {
   LoadSimulator(&simulator, &sim);
   if (HasFatalFailure()) return;
   sim.SetBoardType(27);
-  HMODULE sourceManager = LoadLibraryA(FAKE_SOURCE_MANAGER_PATH);
-  ASSERT_NE(sourceManager, nullptr);
-  FakeNotificationCountProc notificationCount = nullptr;
-  FakeNotificationAtProc notificationAt = nullptr;
-  FakeClearNotificationsProc clearNotifications = nullptr;
-  ResolveExport(sourceManager, "FakeNotificationCount", &notificationCount);
-  ResolveExport(sourceManager, "FakeNotificationAt", &notificationAt);
-  ResolveExport(sourceManager, "FakeClearNotifications", &clearNotifications);
+  RecordingSourceManager sourceManager;
+  sourceManager.Load();
   if (HasFatalFailure()) return;
-  clearNotifications();
 
   {
     LoadedSource source;
@@ -54,8 +47,8 @@ TEST(EndToEndTest, SliderLevelReachesTheTransferredImage) {
     ASSERT_TRUE(HostMoveSlider(HostFindControl(dialog, CONTRAST_SLIDER), 0));
     ASSERT_TRUE(HostMoveSlider(HostFindControl(dialog, BRIGHTNESS_SLIDER), NEW_LEVEL));
     ASSERT_TRUE(HostClickControl(HostFindControl(dialog, TRANSFER_BUTTON)));
-    ASSERT_EQ(notificationCount(), 1u);
-    EXPECT_EQ(notificationAt(0)->MSG, MSG_XFERREADY);
+    ASSERT_EQ(sourceManager.NotificationCount(), 1u);
+    EXPECT_EQ(sourceManager.Notification(0).MSG, MSG_XFERREADY);
 
     TW_IMAGEINFO info{};
     ASSERT_EQ(source(&application, DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
@@ -81,7 +74,7 @@ TEST(EndToEndTest, SliderLevelReachesTheTransferredImage) {
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(HostLiveWindowCount(), 0u);
   }
-  FreeLibrary(sourceManager);
+  sourceManager.Unload();
   UnloadSimulator(&simulator, sim);
   EXPECT_EQ(HostLiveGlobalBlocks(), 0u);
 }

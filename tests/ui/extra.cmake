@@ -14,3 +14,5 @@ endif()
 # The grabber tests' fixture: the simulator, its call log and the captured log.
 target_sources(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/grabber/grabber_fixture.cpp)
 target_include_directories(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/grabber)
+# The recording Source Manager as the session tests hold it.
+target_sources(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/session/recording_source_manager.cpp)
