@@ -433,6 +433,21 @@ LSTATUS CopyData(const RegistryValue& value, LPDWORD type, LPBYTE data, LPDWORD 
   return ERROR_SUCCESS;
 }
 
+// The existing key at a path below the key a handle stands for, or null
+// (with the error to return) if the handle is not open or a part is missing.
+KeyPtr FindKey(Registry& registry, HKEY handle, LPCSTR subKey, LSTATUS* error) {
+  KeyPtr key = Resolve(registry, handle, error);
+  if (!key) return nullptr;
+  for (const std::string& part : SplitPath(subKey)) {
+    key = FindSubKey(key, part.c_str());
+    if (!key) {
+      *error = ERROR_FILE_NOT_FOUND;
+      return nullptr;
+    }
+  }
+  return key;
+}
+
 }  // namespace
 
 HOSTAPI LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result) {
@@ -441,12 +456,8 @@ HOSTAPI LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHK
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   LSTATUS error;
-  KeyPtr current = Resolve(registry, key, &error);
+  KeyPtr current = FindKey(registry, key, subKey, &error);
   if (!current) return error;
-  for (const std::string& part : SplitPath(subKey)) {
-    current = FindSubKey(current, part.c_str());
-    if (!current) return ERROR_FILE_NOT_FOUND;
-  }
   *result = NewHandle(registry, current);
   return ERROR_SUCCESS;
 }
@@ -602,12 +613,8 @@ HOSTAPI LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   LSTATUS error;
-  KeyPtr target = Resolve(registry, key, &error);
+  KeyPtr target = FindKey(registry, key, subKey, &error);
   if (!target) return error;
-  for (const std::string& part : SplitPath(subKey)) {
-    target = FindSubKey(target, part.c_str());
-    if (!target) return ERROR_FILE_NOT_FOUND;
-  }
   KeyPtr parent = target->parent.lock();
   // Neither a root nor a key that still has subkeys can be deleted.
   if (!parent || !target->subKeys.empty()) return ERROR_ACCESS_DENIED;
