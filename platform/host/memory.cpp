@@ -31,6 +31,15 @@ GlobalMemory& Memory() {
   return *memory;
 }
 
+// The record of a live block, or null (with ERROR_INVALID_HANDLE as the last
+// error) for a handle that is none.
+GlobalBlock* FindBlock(GlobalMemory& memory, HGLOBAL handle) {
+  auto found = memory.blocks.find(handle);
+  if (found != memory.blocks.end()) return &found->second;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
 }  // namespace
 
 HOSTAPI HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
@@ -55,34 +64,27 @@ HOSTAPI HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
 HOSTAPI LPVOID WINAPI GlobalLock(HGLOBAL handle) {
   GlobalMemory& memory = Memory();
   std::lock_guard<std::mutex> lock(memory.mutex);
-  auto found = memory.blocks.find(handle);
-  if (found == memory.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
+  GlobalBlock* block = FindBlock(memory, handle);
+  if (block == nullptr) return nullptr;
   // As on Windows, only movable blocks keep a lock count.
-  if (found->second.flags & GMEM_MOVEABLE) ++found->second.lockCount;
+  if (block->flags & GMEM_MOVEABLE) ++block->lockCount;
   return handle;
 }
 
 HOSTAPI BOOL WINAPI GlobalUnlock(HGLOBAL handle) {
   GlobalMemory& memory = Memory();
   std::lock_guard<std::mutex> lock(memory.mutex);
-  auto found = memory.blocks.find(handle);
-  if (found == memory.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  GlobalBlock& block = found->second;
-  if (!(block.flags & GMEM_MOVEABLE)) {
+  GlobalBlock* block = FindBlock(memory, handle);
+  if (block == nullptr) return FALSE;
+  if (!(block->flags & GMEM_MOVEABLE)) {
     SetLastError(NO_ERROR);
     return FALSE;
   }
-  if (block.lockCount == 0) {
+  if (block->lockCount == 0) {
     SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
   }
-  if (--block.lockCount > 0) return TRUE;
+  if (--block->lockCount > 0) return TRUE;
   SetLastError(NO_ERROR);
   return FALSE;
 }
@@ -91,13 +93,9 @@ HOSTAPI HGLOBAL WINAPI GlobalFree(HGLOBAL handle) {
   if (handle == nullptr) return nullptr;
   GlobalMemory& memory = Memory();
   std::lock_guard<std::mutex> lock(memory.mutex);
-  auto found = memory.blocks.find(handle);
-  if (found == memory.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return handle;
-  }
+  if (FindBlock(memory, handle) == nullptr) return handle;
   // A locked block is freed all the same, as Windows does.
-  memory.blocks.erase(found);
+  memory.blocks.erase(handle);
   free(handle);
   return nullptr;
 }
@@ -105,12 +103,8 @@ HOSTAPI HGLOBAL WINAPI GlobalFree(HGLOBAL handle) {
 HOSTAPI SIZE_T WINAPI GlobalSize(HGLOBAL handle) {
   GlobalMemory& memory = Memory();
   std::lock_guard<std::mutex> lock(memory.mutex);
-  auto found = memory.blocks.find(handle);
-  if (found == memory.blocks.end()) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return 0;
-  }
-  return found->second.size;
+  GlobalBlock* block = FindBlock(memory, handle);
+  return block != nullptr ? block->size : 0;
 }
 
 // Testing controls.
