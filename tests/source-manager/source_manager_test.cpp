@@ -24,9 +24,7 @@ class SourceManagerTest : public HostFixture {
     setenv("TWAIN_DS_DIR", FAKE_SOURCES.c_str(), 1);
     module_ = LoadLibraryA("TWAIN_32.DLL");
     ASSERT_NE(module_, nullptr);
-    dsmEntry_ = reinterpret_cast<DSMENTRYPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module_, "DSM_Entry")));
-    ASSERT_NE(dsmEntry_, nullptr);
+    ResolveExport(module_, "DSM_Entry", &dsmEntry_);
   }
 
   void TearDown() override {
