@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 
 #include "comparisons.h"
@@ -44,10 +45,16 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-      nanoseconds_[run.benchmark_name()] =
-          run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-          benchmark::GetTimeUnitMultiplier(run.time_unit);
+      if (run.error_occurred) continue;
+      // The median of repetitions when there are any, else the one run.
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (!median && run.run_type != Run::RT_Iteration) continue;
+      const std::string& name = run.run_name.function_name;
+      if (!median && medians_.count(name) != 0) continue;
+      if (median) medians_.insert(name);
+      nanoseconds_[name] = run.GetAdjustedCPUTime() *
+                           benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
+                           benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
   }
 
@@ -75,6 +82,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   std::map<std::string, double> nanoseconds_;
+  std::set<std::string> medians_;
 };
 
 void PrintLoad(const char* when) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark and soak programs (Release, preset "bench", with
 # -DTWAIN_BUILD_BENCH=ON) and runs them:
-#   1. the figures beside their baselines, in time (the minimum of three
+#   1. the figures beside their baselines, in time (the median of three
 #      repetitions, CPU time), with the machine's load before and after;
 #   2. the same operations in instructions under callgrind, which the load
 #      of a shared machine does not change;
@@ -22,7 +22,8 @@ echo "$(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 |
 uptime
 
 echo "== time"
-"$bin/twain_bench" --benchmark_repetitions=3 --benchmark_min_time=0.2
+"$bin/twain_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+  --benchmark_min_time=0.2
 
 echo "== instructions (callgrind)"
 if command -v valgrind >/dev/null; then
@@ -34,7 +35,7 @@ if command -v valgrind >/dev/null; then
   # Each dump is named "<figure>|<figure or baseline>|<iterations>".
   for dump in "$out"/callgrind.out.*; do
     awk '/^desc: Trigger: Client Request: / {sub(/^desc: Trigger: Client Request: /, ""); name = $0}
-         /^(summary|totals): / {total = $2}
+         /^summary: / {total = $2}
          END {if (name != "") print name "|" total}' "$dump"
   done | awk -F'|' '
     FILENAME == "-" {ir[$1 "|" $2] = $4 / $3; next}

@@ -36,16 +36,16 @@ fuzzer() {
     UBSAN_OPTIONS=print_stacktrace=1 "$@"
 }
 
-for target in triplet registry lut_values; do
+for target in triplet_fuzzer registry_fuzzer lut_values_fuzzer; do
   corpus=fuzz/corpus/$target
   scratch=$(mktemp -d)
   mkdir -p "$corpus"
-  echo "== ${target}_fuzzer, ${seconds} s"
-  fuzzer "$bin/${target}_fuzzer" -max_total_time="$seconds" -max_len=2048 -len_control=0 \
+  echo "== $target, ${seconds} s"
+  fuzzer "$bin/$target" -max_total_time="$seconds" -max_len=2048 -len_control=0 \
     -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 -close_fd_mask=3 \
-    -artifact_prefix="$artifacts/${target}-" "$scratch" "$corpus"
+    -artifact_prefix="$artifacts/$target-" "$scratch" "$corpus"
   if ((merge)); then
-    fuzzer "$bin/${target}_fuzzer" -merge=1 -max_len=2048 -close_fd_mask=3 "$corpus" "$scratch"
+    fuzzer "$bin/$target" -merge=1 -max_len=2048 -close_fd_mask=3 "$corpus" "$scratch"
   fi
   rm -rf "$scratch"
 done
