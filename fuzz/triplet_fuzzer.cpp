@@ -270,6 +270,7 @@ void Prepare(FuzzSession& session, SessionState start) {
     session.Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &image);
     GlobalFree(image);
   }
+  FuzzCheck(sourceSession.state == start, "the source reaches the starting state");
 }
 
 }  // namespace
