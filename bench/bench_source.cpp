@@ -38,7 +38,8 @@ void AttachLinkedSource() {
 
 BenchSource::BenchSource() {
   HostUseMemoryRegistry();
-  AttachLinkedSource();
+  // Process attach of the linked source, as the loader does for the module.
+  HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
   mil_ = LoadLibraryA("MIL.DLL");
   if (mil_ == nullptr) {
     fprintf(stderr, "MIL.DLL is not in the program's folder\n");
@@ -47,8 +48,6 @@ BenchSource::BenchSource() {
   sim_.Reset = Resolve<SimResetProc>(mil_, "SimReset");
   sim_.SetInstant = Resolve<SimSetInstantProc>(mil_, "SimSetInstant");
   sim_.SetPixelLayout = Resolve<SimSetPixelLayoutProc>(mil_, "SimSetPixelLayout");
-  sim_.SetFault = Resolve<SimSetFaultProc>(mil_, "SimSetFault");
-  sim_.ObjectCount = Resolve<SimObjectCountProc>(mil_, "SimObjectCount");
   sim_.Reset();
   sim_.SetInstant(1);
 

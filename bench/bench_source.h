@@ -26,8 +26,6 @@ struct SimulatorControls {
   SimResetProc Reset;
   SimSetInstantProc SetInstant;
   SimSetPixelLayoutProc SetPixelLayout;
-  SimSetFaultProc SetFault;
-  SimObjectCountProc ObjectCount;
 };
 
 class BenchSource {
@@ -57,14 +55,9 @@ class BenchSource {
   // frame at every grab.
   void UseFreeGrab();
 
-  const SimulatorControls& sim() const { return sim_; }
-
  private:
   TW_IDENTITY application_{};
   TW_IDENTITY dataSource_{};
   HMODULE mil_ = nullptr;
   SimulatorControls sim_{};
 };
-
-// Process attach of the linked source, as the loader does for the module.
-void AttachLinkedSource();
