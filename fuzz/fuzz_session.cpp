@@ -63,10 +63,17 @@ void FuzzSession::Begin() {
   HostClearMessageBoxes();
   HostClearDebugOutput();
   HostFailGlobalAlloc(0);
-  HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
+  Attach();
   DS_Entry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, &dataSource_);
   dataSource_.Id = 42;
   liveBlocksAtBegin_ = HostLiveGlobalBlocks();
+}
+
+void FuzzSession::Attach() {
+  HandleModuleNotification(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH);
+  // A log file that the registry switches on goes to the private folder.
+  snprintf(sourceSession.moduleDirectory, sizeof sourceSession.moduleDirectory, "%s",
+           folder_.c_str());
 }
 
 void FuzzSession::End() {

@@ -18,6 +18,8 @@ class FuzzSession {
 
   // Every input starts from a fresh attach and an empty registry.
   void Begin();
+  // Process attach again, which reads the registry value Dump.
+  void Attach();
   // Closes the source and checks that nothing is left: no global block of
   // the source alive or locked, no imaging object, state 300.
   void End();

@@ -1,6 +1,7 @@
 // Registry contents under the settings key: values with random names (mostly
 // the seventeen the source knows, in any case), types and sizes, on top of
-// the defaults or of nothing, then MSG_OPENDS and MSG_CLOSEDS. The open may
+// the defaults or of nothing, and now and then the source key's Dump value
+// (read at a new attach), then MSG_OPENDS and MSG_CLOSEDS. The open may
 // fail, with a condition code, but never crash; the state is 300 or 400
 // afterwards, and closing releases everything. After an open that succeeded,
 // a second open on what it left succeeds too.
@@ -63,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                      DWORD(dump.size()));
       RegCloseKey(sourceKey);
     }
+    session.Attach();
   }
 
   session.Open();
