@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the host suites, then the check of
-# the 32-bit Windows module (it links, and it exports exactly DS_Entry), then
-# the Windows build under Wine.
+# Builds everything and runs every test: the host suites, the same suites
+# under the address, undefined-behaviour and leak sanitizers, each fuzz target
+# for a bounded time, then the check of the 32-bit Windows module (it links,
+# and it exports exactly DS_Entry), then the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
