@@ -23,11 +23,14 @@ else()
 
   # llvm-rc 14 runs the script through clang from its own folder when that
   # exists; check once whether it does, else preprocess with clang ourselves.
+  # llvm-rc reads any argument that begins with "/" as an option ("/check/x.rc"
+  # is "/C heck/x.rc"), so its input file is always given by a relative path.
   if(NOT DEFINED CACHE{TWAIN_LLVM_RC_PREPROCESSES})
     set(probe_dir ${CMAKE_BINARY_DIR}/CMakeFiles/llvm-rc-probe)
     file(MAKE_DIRECTORY ${probe_dir})
     file(WRITE ${probe_dir}/probe.rc "#define PROBE_ID 7\nPROBE_ID RCDATA { 1 }\n")
-    execute_process(COMMAND ${TWAIN_LLVM_RC} /FO ${probe_dir}/probe.res ${probe_dir}/probe.rc
+    execute_process(COMMAND ${TWAIN_LLVM_RC} /FO ${probe_dir}/probe.res probe.rc
+                    WORKING_DIRECTORY ${probe_dir}
                     RESULT_VARIABLE probe_result OUTPUT_QUIET ERROR_QUIET)
     if(probe_result EQUAL 0 AND EXISTS ${probe_dir}/probe.res)
       set(preprocesses ON)
@@ -52,6 +55,7 @@ function(twain_add_module_resources target rc_file)
   endif()
 
   get_filename_component(rc_name ${rc_file} NAME_WE)
+  get_filename_component(rc_file_name ${rc_file} NAME)
   get_filename_component(rc_dir ${rc_file} DIRECTORY)
   set(out_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
   set(res_file ${out_dir}/${rc_name}.res)
@@ -63,13 +67,14 @@ function(twain_add_module_resources target rc_file)
 
   if(TWAIN_LLVM_RC_PREPROCESSES)
     set(compile_commands
-        COMMAND ${TWAIN_LLVM_RC} /I ${rc_dir} /I ${CMAKE_SOURCE_DIR} /FO ${res_file} ${rc_file})
+        COMMAND ${TWAIN_LLVM_RC} /I ${rc_dir} /I ${CMAKE_SOURCE_DIR} /FO ${res_file} ${rc_file_name})
   else()
     set(pre_file ${out_dir}/${rc_name}.preprocessed.rc)
+    file(RELATIVE_PATH pre_file_relative ${rc_dir} ${pre_file})
     set(compile_commands
         COMMAND ${TWAIN_RC_CLANG} -E -P -x c -DRC_INVOKED -I ${rc_dir} -I ${CMAKE_SOURCE_DIR}
                 ${rc_file} -o ${pre_file}
-        COMMAND ${TWAIN_LLVM_RC} /no-preprocess /FO ${res_file} ${pre_file})
+        COMMAND ${TWAIN_LLVM_RC} /no-preprocess /FO ${res_file} ${pre_file_relative})
   endif()
 
   add_custom_command(
