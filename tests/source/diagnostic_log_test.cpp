@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "host_fixture.h"
@@ -15,8 +16,6 @@
 namespace {
 
 const char SOURCE_KEY[] = "SOFTWARE\\Korvanta\\Twain\\";
-
-std::string ModuleLogPath() { return OutputDirectory() + "/KORVANTA.LOG"; }
 
 std::string MakeTemporaryFolder() {
   char pattern[] = "/tmp/twain-log-XXXXXX";
@@ -29,24 +28,32 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
 }
 
+// The module is loaded from a copy in a folder of the test's own, so tests
+// running side by side never share its log file.
 class LoggedModuleTest : public HostFixture {
  protected:
   void SetUp() override {
     HostFixture::SetUp();
-    remove(ModuleLogPath().c_str());
+    moduleFolder_ = MakeTemporaryFolder();
+    ASSERT_FALSE(moduleFolder_.empty());
+    std::filesystem::copy_file(OutputDirectory() + "/Twain_32.ds",
+                               moduleFolder_ + "/Twain_32.ds");
   }
   void TearDown() override {
-    remove(ModuleLogPath().c_str());
+    std::filesystem::remove_all(moduleFolder_);
     HostFixture::TearDown();
   }
+  std::string ModuleLogPath() const { return moduleFolder_ + "/KORVANTA.LOG"; }
   // Loads the module with the given Dump value and sends DAT_STATUS / MSG_SET.
   void RunWithDump(DWORD type, const void* data, DWORD size) {
     if (data != nullptr) SetRegistryValue(SOURCE_KEY, "Dump", type, data, size);
-    LoadedSource source;
+    LoadedSource source(moduleFolder_ + "/Twain_32.ds");
     ASSERT_TRUE(source.loaded());
     TW_STATUS status{};
     source(nullptr, DG_CONTROL, DAT_STATUS, MSG_SET, &status);
   }
+
+  std::string moduleFolder_;
 };
 
 const char EXPECTED_LOG[] =

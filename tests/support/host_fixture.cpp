@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 void HostFixture::SetUp() {
   HostUseMemoryRegistry();
@@ -41,12 +42,12 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
   RegCloseKey(key);
 }
 
-LoadedSource::LoadedSource() { Load(); }
+LoadedSource::LoadedSource(std::string path) : path_(std::move(path)) { Load(); }
 
 LoadedSource::~LoadedSource() { Unload(); }
 
 void LoadedSource::Load() {
-  module_ = LoadLibraryA("Twain_32.ds");
+  module_ = LoadLibraryA(path_.c_str());
   if (module_ != nullptr) {
     entry_ = reinterpret_cast<DSENTRYPROC>(GetProcAddress(module_, "DS_Entry"));
   }

@@ -34,10 +34,11 @@ void SetRegistryValue(const char* keyPath, const char* name, DWORD type, const v
                       DWORD size);
 
 // The source module loaded through the host LoadLibraryA, as a Source Manager
-// loads it, with its DS_Entry.
+// loads it, with its DS_Entry; by name from the bin folder, or by a path to a
+// copy of it elsewhere.
 class LoadedSource {
  public:
-  LoadedSource();
+  explicit LoadedSource(std::string path = "Twain_32.ds");
   ~LoadedSource();
   LoadedSource(const LoadedSource&) = delete;
   LoadedSource& operator=(const LoadedSource&) = delete;
@@ -53,6 +54,7 @@ class LoadedSource {
   void Load();
 
  private:
+  std::string path_;
   HMODULE module_ = nullptr;
   DSENTRYPROC entry_ = nullptr;
 };
